@@ -1,0 +1,94 @@
+// The daily batch driver and its preparation steps.
+#include "batch/form1.h"
+
+#include <exception>
+
+#include "batch/configurazione.h"
+#include "batch/tabelle.h"
+#include "platform/file_system.h"
+#include "platform/line_reader.h"
+
+namespace ftes {
+
+Form1::Form1(std::chrono::year_month_day oggi_, Diagnostica diagnostica_,
+             std::unique_ptr<esportazione::Wpdlx> componente)
+    : oggi(oggi_),
+      componente_(componente ? std::move(componente) : std::make_unique<esportazione::Wpdlx>()),
+      wpdlx1(*componente_),
+      diagnostica(diagnostica_) {}
+
+bool Form1::passo(std::string_view nome, const std::function<void()>& azione) {
+    try {
+        azione();
+        return true;
+    } catch (const std::exception& e) {
+        diagnostica.segnala(nome, "", e.what());
+    } catch (...) {
+        diagnostica.segnala(nome, "", "failed");
+    }
+    return false;
+}
+
+void Form1::caricamento_form() {
+    passo("minute table", [this] { riempi_minuti(); });
+    passo("configuration", [this] { leggi_configurazione(); });
+    passo("day table", [this] { riempi_tabella_giorni(); });
+    passo("canvas setup", [this] { impostazioni_dimensioni_e_scala_del_form(); });
+
+    // Always six slots, whatever happened before; each step of a slot is guarded by itself.
+    for (indice_giorno = 1; indice_giorno <= 6; ++indice_giorno) {
+        const std::string& file_previsioni = mese_anno[static_cast<std::size_t>(indice_giorno)];
+        passo("chart frame", [this] { disegno_dello_stage(); });
+        passo("forecast curve", [&] { grafico_previsione(file_previsioni); });
+        passo("observed values", [&] { grafico_valori_autoscalati(file_previsioni); });
+        passo("caption", [this] { imposta_posizione(75, 210); });
+        passo("caption", [this] {
+            stampa_testo("Date: " + data_estesa[static_cast<std::size_t>(indice_giorno)]);
+        });
+        passo("export", [&] { salva_figura(file_previsioni); });
+        passo("clear", [this] { pulisci(); });
+    }
+}
+
+void Form1::riempi_minuti() {
+    for (int k = 1; k <= 60; ++k) minuti[static_cast<std::size_t>(k)] = testo_minuto(k);
+}
+
+void Form1::leggi_configurazione() {
+    cartella_corrente = con_separatore_finale(platform::current_directory());
+    const std::string percorso = cartella_corrente + std::string(nome_configurazione);
+    platform::LineReader lettore(percorso);
+    if (!lettore.is_open()) {
+        diagnostica.segnala("configuration", percorso, "cannot open; all folders are empty");
+        return;
+    }
+    const auto righe = leggi_sei_righe(lettore);
+    std::string* destinazioni[6] = {&riga_etichetta, &percorso_base,   &riga_etichetta,
+                                    &percorso_dati,  &riga_etichetta, &percorso_figure};
+    for (std::size_t i = 0; i < righe.size(); ++i) {
+        if (righe[i]) {
+            *destinazioni[i] = (i % 2 == 1) ? adatta_cartella(*righe[i]) : *righe[i];
+        } else if (i % 2 == 1) {
+            diagnostica.segnala("configuration", percorso,
+                                "line " + std::to_string(i + 1) + " missing; that folder is empty");
+        }
+    }
+}
+
+void Form1::riempi_tabella_giorni() {
+    for (indice_data = -5; indice_data <= 0; ++indice_data) {
+        const GiornoCalcolato g = calcola_giorno(oggi, indice_data);
+        data_corrente = g.data_corrente;
+        giorno = g.giorno;
+        mese = g.mese;
+        anno = g.anno;
+        capodanno = g.capodanno;
+        const auto slot = static_cast<std::size_t>(indice_data + 6);
+        giorno_anno[slot] = g.giorno_anno;
+        mese_anno[slot] = g.mese_anno;
+        data_estesa[slot] = g.data_estesa;
+    }
+    indice_data = 0;
+}
+
+}  // namespace ftes

@@ -1,0 +1,105 @@
+// The chart window: it holds the whole state of a run, its drawing area is the canvas, and its
+// operations are the batch's routines. Each operation is defined in the folder of the
+// subsystem it belongs to (batch, canvas, curves, export).
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "batch/diagnostica.h"
+#include "canvas/canvas.h"
+#include "export/wpdlx.h"
+
+namespace ftes {
+
+class Form1 {
+public:
+    // oggi: the last of the six charted days (the machine's local date in a normal run).
+    // componente: the image component to publish with; the standard one when none is given.
+    explicit Form1(std::chrono::year_month_day oggi, Diagnostica diagnostica = Diagnostica{},
+                   std::unique_ptr<esportazione::Wpdlx> componente = nullptr);
+    virtual ~Form1() = default;
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    // The daily batch: preparation, then the six day slots in order. Runs once.
+    void caricamento_form();
+
+    // Exit status of the run: 0 when all six slots published both charts, 1 otherwise.
+    int stato_uscita() const { return figure_pubblicate == 6 ? 0 : 1; }
+
+    // --- batch: preparation ---
+    virtual void riempi_minuti();
+    virtual void leggi_configurazione();
+    virtual void riempi_tabella_giorni();
+
+    // --- canvas ---
+    virtual void impostazioni_dimensioni_e_scala_del_form();
+    virtual void disegno_dello_stage();
+    virtual void imposta_posizione(float x, float y);
+    virtual void stampa_testo(const std::string& testo);
+    virtual void pulisci();
+
+    // --- curves ---
+    virtual void grafico_previsione(const std::string& file_previsioni);
+    virtual void grafico_valori_autoscalati(const std::string& file_previsioni);
+    std::int16_t riconosci_stazione();
+    std::string nome_file_sondaggio(std::int16_t tipo_stazione, const std::string& file_previsioni,
+                                    int ora, int indice_minuto) const;
+
+    // --- export ---
+    virtual void salva_figura(const std::string& file_previsioni);
+
+    // --- state ---
+    const std::chrono::year_month_day oggi;
+    std::int16_t indice_giorno = 0;  // current day slot, 1 to 6 while a chart is made
+
+    // configuration
+    std::string cartella_corrente;
+    std::string riga_etichetta;
+    std::string percorso_base;
+    std::string percorso_dati;
+    std::string percorso_figure;
+
+    // minute table, slots 1 to 60 (slot 0 unused)
+    std::array<std::string, 61> minuti;
+
+    // day table, slots 1 to 6 (slot 0 unused)
+    std::array<std::string, 7> giorno_anno;
+    std::array<std::string, 7> mese_anno;
+    std::array<std::string, 7> data_estesa;
+
+    // working fields of the day-table computation
+    std::int16_t indice_data = 0;
+    std::string data_corrente, giorno, mese, anno, capodanno;
+
+    // canvas margins in chart units
+    std::int16_t margine_sup = 0, margine_inf = 0, margine_dx = 0, margine_sx = 0;
+
+    // hour labels of the recognised station, slots 0 to 23 (24 never used)
+    std::array<std::string, 25> etichette_ore;
+
+    // the forecast point drawn last
+    std::int16_t x_precedente = 0, y_precedente = 0;
+
+    canvas::Canvas area;      // the drawing area of the window
+private:
+    std::unique_ptr<esportazione::Wpdlx> componente_;
+
+public:
+    esportazione::Wpdlx& wpdlx1;  // the image component that writes the GIF files
+    int figure_pubblicate = 0;  // day slots whose current and archive GIF were both written
+    Diagnostica diagnostica;
+
+protected:
+    // Runs one step of the batch by itself: whatever it throws is absorbed (and told with
+    // --verbose) so that the next step still runs. True when the step completed.
+    bool passo(std::string_view nome, const std::function<void()>& azione);
+};
+
+}  // namespace ftes

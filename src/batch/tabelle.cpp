@@ -1,0 +1,38 @@
+#include "batch/tabelle.h"
+
+namespace ftes {
+
+std::string due_cifre(int numero) {
+    std::string testo = std::to_string(numero);
+    if (testo.size() == 1) testo.insert(0, "0");
+    return testo;
+}
+
+std::string testo_minuto(int indice_minuto) {
+    return indice_minuto == 60 ? std::string("00") : due_cifre(indice_minuto);
+}
+
+GiornoCalcolato calcola_giorno(std::chrono::year_month_day oggi, int indice_data) {
+    using namespace std::chrono;
+    const year_month_day data{sys_days{oggi} + days{indice_data}};
+    GiornoCalcolato g;
+    g.giorno = due_cifre(static_cast<int>(static_cast<unsigned>(data.day())));
+    g.mese = due_cifre(static_cast<int>(static_cast<unsigned>(data.month())));
+    g.anno = std::to_string(static_cast<int>(data.year()));
+    g.data_corrente = g.anno + "-" + g.mese + "-" + g.giorno;
+    g.capodanno = "1/1/" + g.anno;
+
+    const year_month_day primo_gennaio{data.year(), January, day{1}};
+    const auto numero = (sys_days{data} - sys_days{primo_gennaio}).count() + 1;
+    g.giorno_anno = std::to_string(numero);
+    if (g.giorno_anno.size() == 1) {
+        g.giorno_anno.insert(0, "00");
+    } else if (g.giorno_anno.size() == 2) {
+        g.giorno_anno.insert(0, "0");
+    }
+    g.mese_anno = g.mese + g.anno;
+    g.data_estesa = g.giorno + "/" + g.mese + "/" + g.anno;
+    return g;
+}
+
+}  // namespace ftes

@@ -1,0 +1,89 @@
+// The drawing surface of the chart window: an off-screen RGB raster with a linear user scale.
+// Every pixel goes through one clipping function, so nothing drawn, however far outside the
+// area its coordinates lie (even infinite or NaN), writes outside the raster or loops long.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "canvas/colori.h"
+#include "canvas/rgb.h"
+
+namespace ftes::canvas {
+
+// A position on the raster in pixels, before it is rounded to a whole pixel.
+struct PixelPoint {
+    double col = 0;
+    double row = 0;
+};
+
+// A line or circle as it was asked for, in chart units; see Canvas::record_to.
+struct DrawnShape {
+    enum class Kind { line, circle } kind;
+    float x1, y1, x2, y2;  // a circle: centre in (x1, y1), radius in x2
+    Rgb colour;            // a circle: its outline
+    bool filled;           // a circle: filled at the time it was drawn
+    Rgb fill;
+};
+
+class Canvas {
+public:
+    // The window frame the outer size includes: 3 pixels each side and a 19-pixel caption bar.
+    static constexpr int frame_width = 6;
+    static constexpr int frame_height = 25;
+    static constexpr int max_side = 4096;
+
+    // A window's default drawing area, 286 x 231 pixels, scaled in pixels.
+    Canvas();
+
+    // Sizes the window by its outer size; the drawing area is that less the window frame.
+    // Throws std::invalid_argument for an area that is empty or larger than max_side.
+    void set_size(int outer_width, int outer_height);
+    // Maps the left/right edges to the two x values and the top/bottom edges to the two y
+    // values. Throws std::invalid_argument for an empty or non-finite range.
+    void set_scale(float left, float top, float right, float bottom);
+
+    PixelPoint to_pixel(float x, float y) const;
+
+    void draw_line(float x1, float y1, float x2, float y2, Rgb colour);
+    void set_fill_solid(bool solid) { fill_solid_ = solid; }
+    void set_fill_colour(Rgb colour) { fill_colour_ = colour; }
+    // A circle that stays round on the raster: the radius is measured along x.
+    void draw_circle(float x, float y, float radius, Rgb outline);
+    void set_position(float x, float y);
+    // The text in the text colour, the upper-left corner of its box at the current position.
+    void print_text(std::string_view text);
+    void clear();
+    // Writes the drawing area as a 24-bit BMP file, replacing any file of that name.
+    bool capture_bmp(const std::string& path) const;
+
+    // Also lists every line and circle drawn from now on (nullptr stops), so that what a curve
+    // asked for can be checked in chart units as well as on the raster.
+    void record_to(std::vector<DrawnShape>* log) { log_ = log; }
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    Rgb at(int col, int row) const;
+    const std::vector<std::uint8_t>& rgb() const { return pixels_; }
+    bool fill_solid() const { return fill_solid_; }
+    Rgb fill_colour() const { return fill_colour_; }
+
+private:
+    // The one way a pixel is written: anything outside the drawing area is dropped.
+    void set(long col, long row, Rgb colour);
+
+    int width_ = 286;
+    int height_ = 231;
+    double left_ = 0, top_ = 0, right_ = 286, bottom_ = 231;
+    std::vector<std::uint8_t> pixels_;
+    Rgb background_ = colori::sfondo;
+    Rgb text_colour_ = colori::testo;
+    bool fill_solid_ = false;
+    Rgb fill_colour_{0, 0, 0};
+    PixelPoint position_{};
+    std::vector<DrawnShape>* log_ = nullptr;
+};
+
+}  // namespace ftes::canvas

@@ -1,0 +1,25 @@
+// The fixed part of every chart: frame, grid, tick labels and axis titles.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "canvas/canvas.h"
+
+namespace ftes::canvas {
+
+// One drawing step of the chart frame, in chart units: a line from (x1, y1) to (x2, y2) in a
+// colour, or a text whose upper-left corner is at (x1, y1).
+struct PassoCornice {
+    enum class Tipo { linea, testo } tipo;
+    float x1, y1, x2, y2;
+    Rgb colore;
+    std::string_view testo;
+};
+
+// The 23 steps, in the order they are drawn.
+const std::array<PassoCornice, 23>& passi_cornice();
+
+void disegna_cornice(Canvas& area);
+
+}  // namespace ftes::canvas

@@ -1,0 +1,133 @@
+// The chart window's curve operations: the forecast curve, station recognition and the
+// observed ftEs of the day.
+#include <optional>
+
+#include "batch/form1.h"
+#include "canvas/colori.h"
+#include "curves/lettura_numeri.h"
+#include "curves/osservazioni.h"
+#include "curves/previsione.h"
+#include "curves/stazione.h"
+#include "platform/file_system.h"
+#include "platform/line_reader.h"
+
+namespace ftes {
+
+namespace {
+constexpr float raggio_punto = 2;  // chart units
+}
+
+void Form1::grafico_previsione(const std::string& file_previsioni) {
+    std::array<std::int16_t, 24> valori_previsione{};
+    {
+        const std::string percorso = nome_file_previsione(percorso_base, file_previsioni);
+        platform::LineReader file(percorso);
+        if (!file.is_open()) {
+            diagnostica.segnala("forecast curve", percorso, "cannot open; no forecast drawn");
+            return;
+        }
+        // Line 1 is read and ignored; a line that is not there leaves the text as it was.
+        std::string riga;
+        for (int n = 0; n < 2; ++n) {
+            if (auto letta = file.next_line()) riga = std::move(*letta);
+        }
+        valori_previsione = valori_previsione_da_riga(riga);
+    }  // the file is closed before drawing starts
+
+    x_precedente = 0;
+    y_precedente = 0;
+    for (std::int16_t k = 1; k <= 24; ++k) {
+        const auto x = static_cast<std::int16_t>((k - 1) * 10);
+        const std::int16_t y = valori_previsione[static_cast<std::size_t>(k - 1)];
+        area.set_fill_solid(true);
+        area.set_fill_colour(colori::previsione);
+        area.draw_circle(x, y, raggio_punto, colori::previsione);
+        if (k >= 2) area.draw_line(x_precedente, y_precedente, x, y, colori::previsione);
+        x_precedente = x;
+        y_precedente = y;
+    }
+}
+
+std::int16_t Form1::riconosci_stazione() {
+    const auto primo = platform::first_regular_file(percorso_dati);
+    if (!primo) {
+        diagnostica.segnala("station", percorso_dati.empty() ? "." : percorso_dati,
+                            "no file in the data folder; no observed values drawn");
+        return 0;
+    }
+    const std::string percorso = percorso_dati + *primo;
+    std::string prima_riga;
+    {
+        platform::LineReader file(percorso);
+        if (auto riga = file.next_line()) prima_riga = std::move(*riga);
+    }
+    const std::int16_t tipo = tipo_da_chiave(prima_riga);
+    if (tipo == 0) {
+        diagnostica.segnala("station", percorso,
+                            "first line \"" + prima_riga.substr(0, 40) +
+                                "\" holds no station key; no observed values drawn");
+        return 0;
+    }
+    const auto etichette = etichette_per_tipo(tipo);
+    std::copy(etichette.begin(), etichette.end(), etichette_ore.begin());
+    return tipo;
+}
+
+std::string Form1::nome_file_sondaggio(std::int16_t tipo_stazione,
+                                       const std::string& file_previsioni, int ora,
+                                       int indice_minuto) const {
+    return nome_sondaggio(tipo_stazione,
+                          {percorso_dati, file_previsioni,
+                           giorno_anno.at(static_cast<std::size_t>(indice_giorno)),
+                           etichette_ore.at(static_cast<std::size_t>(ora)),
+                           minuti.at(static_cast<std::size_t>(indice_minuto))});
+}
+
+void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
+    const std::int16_t tipo_stazione = riconosci_stazione();
+    if (tipo_stazione == 0) return;
+    std::int16_t x_prec = 0;
+    std::int16_t valore_prec = 0;
+
+    // Minute 00 is tried last in each hour, after minute 59.
+    for (int ora = 0; ora <= 23; ++ora) {
+        for (int indice_minuto = 1; indice_minuto <= 60; ++indice_minuto) {
+            const std::string nome =
+                nome_file_sondaggio(tipo_stazione, file_previsioni, ora, indice_minuto);
+            std::optional<std::string> riga;
+            {
+                platform::LineReader file(nome);
+                if (!file.is_open()) continue;
+                for (int n = 0; n < 8; ++n) {
+                    riga = file.next_line();
+                    if (!riga) break;
+                }
+            }  // at most one sounding file is open at a time
+            if (!riga) {
+                diagnostica.segnala("observed values", nome, "fewer than 8 lines; skipped");
+                continue;
+            }
+
+            const Osservazione o = leggi_osservazione(*riga);
+            if (o.tipo == Osservazione::Tipo::non_disponibile) continue;
+            const int minuto =
+                intero16(leggi_numero(minuti[static_cast<std::size_t>(indice_minuto)])).value_or(0);
+            const auto x_punto = static_cast<std::int16_t>(ora * 10 + scarto_minuto(minuto));
+            if (o.tipo == Osservazione::Tipo::nessuno_strato) {
+                area.draw_line(x_punto, 1, x_punto, 8, colori::assenza_strato);
+                continue;
+            }
+            const auto v = static_cast<float>(o.valore);
+            area.set_fill_solid(true);
+            area.set_fill_colour(colori::osservato);
+            area.draw_circle(x_punto, v, raggio_punto, colori::osservato);
+            if (collegamento_dovuto(x_punto, x_prec, valore_prec)) {
+                area.draw_line(x_punto, v, x_prec, valore_prec, colori::osservato);
+            }
+            x_prec = x_punto;
+            if (const auto intero = intero16(o.valore)) valore_prec = *intero;
+        }
+    }
+}
+
+}  // namespace ftes

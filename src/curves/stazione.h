@@ -1,0 +1,30 @@
+// Recognising the station from its own files, and the names of its sounding files.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ftes {
+
+// The station kind (1 to 6) whose key the first four characters of a sounding file's first
+// line are, compared exactly and in the table's order; 0 when none is.
+std::int16_t tipo_da_chiave(std::string_view prima_riga);
+
+// The hour labels of a kind: "A" to "X" for kind 1, "00" to "23" for kinds 2 to 6.
+std::array<std::string, 24> etichette_per_tipo(std::int16_t tipo_stazione);
+
+// The parts of one sounding's name, already in text form.
+struct PartiNomeSondaggio {
+    std::string_view percorso_dati;
+    std::string_view file_previsioni;  // month key mmyyyy
+    std::string_view giorno_anno;      // ddd
+    std::string_view etichetta_ora;    // a letter or two digits
+    std::string_view minuto;           // two digits
+};
+
+// The sounding file of a station of the given kind (1 to 6); empty for any other kind.
+std::string nome_sondaggio(std::int16_t tipo_stazione, const PartiNomeSondaggio& parti);
+
+}  // namespace ftes

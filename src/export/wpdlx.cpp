@@ -1,0 +1,131 @@
+#include "export/wpdlx.h"
+
+#include <gif_lib.h>
+#include <stb_image.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "export/tavolozza.h"
+#include "platform/file_system.h"
+
+namespace ftes::esportazione {
+
+std::string_view descrizione(ErroreImmagine errore) {
+    switch (errore) {
+        case ErroreImmagine::nessuno: return "no error";
+        case ErroreImmagine::bmp_illeggibile: return "BMP cannot be read";
+        case ErroreImmagine::bmp_troppo_grande: return "BMP too large";
+        case ErroreImmagine::nessuna_immagine: return "no picture loaded";
+        case ErroreImmagine::file_temporaneo: return "cannot create a file in the target folder";
+        case ErroreImmagine::codifica_gif: return "GIF encoding failed";
+        case ErroreImmagine::sostituzione: return "cannot replace the GIF";
+    }
+    return "unknown error";
+}
+
+bool Wpdlx::fallito(ErroreImmagine e, std::string dettaglio) {
+    errore_ = e;
+    messaggio_ = std::string(descrizione(e));
+    if (!dettaglio.empty()) messaggio_ += " (" + dettaglio + ")";
+    return false;
+}
+
+bool Wpdlx::carica_bmp(const std::string& percorso) {
+    libera();
+    int w = 0, h = 0, canali = 0;
+    if (stbi_info(percorso.c_str(), &w, &h, &canali) == 0) {
+        return fallito(ErroreImmagine::bmp_illeggibile, stbi_failure_reason());
+    }
+    if (w <= 0 || h <= 0 || w > max_side || h > max_side) {
+        return fallito(ErroreImmagine::bmp_troppo_grande);
+    }
+    std::unique_ptr<stbi_uc, void (*)(void*)> dati(stbi_load(percorso.c_str(), &w, &h, &canali, 3),
+                                                  stbi_image_free);
+    if (!dati) return fallito(ErroreImmagine::bmp_illeggibile, stbi_failure_reason());
+    if (w <= 0 || h <= 0 || w > max_side || h > max_side) {
+        return fallito(ErroreImmagine::bmp_troppo_grande);
+    }
+    larghezza_ = w;
+    altezza_ = h;
+    rgb_.assign(dati.get(), dati.get() + static_cast<std::size_t>(w) * h * 3);
+    errore_ = ErroreImmagine::nessuno;
+    return true;
+}
+
+namespace {
+
+// Rows in the order an interlaced GIF stores them: every 8th from 0, every 8th from 4, every
+// 4th from 2, every 2nd from 1.
+std::vector<int> ordine_righe(int altezza, bool interlacciata) {
+    std::vector<int> righe;
+    righe.reserve(static_cast<std::size_t>(altezza));
+    if (!interlacciata) {
+        for (int r = 0; r < altezza; ++r) righe.push_back(r);
+        return righe;
+    }
+    constexpr int inizio[] = {0, 4, 2, 1}, passo[] = {8, 8, 4, 2};
+    for (int p = 0; p < 4; ++p) {
+        for (int r = inizio[p]; r < altezza; r += passo[p]) righe.push_back(r);
+    }
+    return righe;
+}
+
+bool scrivi_gif(platform::ReplacementFile& file, int w, int h, const ImmagineIndicizzata& img,
+                bool interlacciata) {
+    int errore = 0;
+    GifFileType* gif = EGifOpenFileHandle(file.descriptor(), &errore);
+    if (gif == nullptr) return false;
+    file.release_descriptor();  // giflib closes it
+    // The colour table of a GIF has a power of two entries; unused ones stay black.
+    int dimensione = 2;
+    while (dimensione < static_cast<int>(img.tavolozza.size())) dimensione *= 2;
+    ColorMapObject* mappa = GifMakeMapObject(dimensione, nullptr);
+    bool ok = mappa != nullptr;
+    if (ok) {
+        for (std::size_t i = 0; i < img.tavolozza.size(); ++i) {
+            mappa->Colors[i] = {img.tavolozza[i].r, img.tavolozza[i].g, img.tavolozza[i].b};
+        }
+        ok = EGifPutScreenDesc(gif, w, h, 8, 0, mappa) == GIF_OK &&
+             EGifPutImageDesc(gif, 0, 0, w, h, interlacciata, nullptr) == GIF_OK;
+    }
+    std::vector<GifPixelType> riga(static_cast<std::size_t>(w));
+    for (const int r : ordine_righe(h, interlacciata)) {
+        if (!ok) break;
+        std::memcpy(riga.data(), img.indici.data() + static_cast<std::size_t>(r) * w, riga.size());
+        ok = EGifPutLine(gif, riga.data(), w) == GIF_OK;
+    }
+    GifFreeMapObject(mappa);
+    // Closing flushes and closes the file; its failure (a full disk) fails the GIF.
+    return EGifCloseFile(gif, &errore) == GIF_OK && ok;
+}
+
+}  // namespace
+
+bool Wpdlx::salva_gif(const std::string& percorso, bool interlacciata) {
+    if (rgb_.empty()) return fallito(ErroreImmagine::nessuna_immagine);
+    platform::ReplacementFile file(percorso);
+    if (!file.is_open()) return fallito(ErroreImmagine::file_temporaneo, std::strerror(errno));
+    const ImmagineIndicizzata img =
+        indicizza(rgb_.data(), static_cast<std::size_t>(larghezza_) * altezza_);
+    if (!scrivi_gif(file, larghezza_, altezza_, img, interlacciata)) {
+        return fallito(ErroreImmagine::codifica_gif);
+    }
+    if (!file.commit()) return fallito(ErroreImmagine::sostituzione, std::strerror(errno));
+    errore_ = ErroreImmagine::nessuno;
+    return true;
+}
+
+void Wpdlx::libera() {
+    rgb_.clear();
+    rgb_.shrink_to_fit();
+    larghezza_ = altezza_ = 0;
+}
+
+bool Wpdlx::chiudi_immagine() {
+    libera();
+    return true;
+}
+
+}  // namespace ftes::esportazione

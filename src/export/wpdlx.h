@@ -1,0 +1,54 @@
+// The image component on the chart window: it loads a BMP picture and writes it as GIF files.
+// Like a library handle, it keeps the error of its last failed call.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ftes::esportazione {
+
+enum class ErroreImmagine {
+    nessuno,
+    bmp_illeggibile,      // the BMP could not be opened or decoded
+    bmp_troppo_grande,    // the BMP is larger than the component takes
+    nessuna_immagine,     // salva_gif without a picture loaded
+    file_temporaneo,      // no temporary file could be made beside the GIF (folder missing?)
+    codifica_gif,         // giflib failed while writing
+    sostituzione,         // the finished GIF could not be renamed over the old one
+};
+
+std::string_view descrizione(ErroreImmagine errore);
+
+class Wpdlx {
+public:
+    static constexpr int max_side = 4096;
+    virtual ~Wpdlx() = default;
+
+    // Takes the picture of the BMP at the path for the next calls.
+    virtual bool carica_bmp(const std::string& percorso);
+    // Writes the picture as a GIF at the path, replacing any file of that name only once the
+    // new one is complete. interlacciata selects an interlaced GIF.
+    virtual bool salva_gif(const std::string& percorso, bool interlacciata);
+    // Lets go of the picture; the BMP file is no longer needed.
+    virtual bool chiudi_immagine();
+
+    ErroreImmagine errore() const { return errore_; }
+    // The text of the last failure, with the system's reason where there is one.
+    const std::string& messaggio() const { return messaggio_; }
+
+protected:
+    bool fallito(ErroreImmagine e, std::string dettaglio = {});
+
+private:
+    void libera();
+
+    int larghezza_ = 0;
+    int altezza_ = 0;
+    std::vector<std::uint8_t> rgb_;
+    ErroreImmagine errore_ = ErroreImmagine::nessuno;
+    std::string messaggio_;
+};
+
+}  // namespace ftes::esportazione

@@ -1,0 +1,71 @@
+// File-system and calendar services of the host platform. Everything that differs between
+// POSIX and Windows sits behind these declarations; file_system_posix.cpp is the only file of
+// the project that calls POSIX directly.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace ftes::platform {
+
+// The separator that ends a folder text on this platform.
+char separator();
+
+// The current directory of the process as the system reports it, or empty when it cannot be had.
+std::string current_directory();
+
+// Today's date on the machine's local calendar.
+std::optional<std::chrono::year_month_day> local_today();
+
+// The name of the first plain, non-hidden regular file of a folder listing, in the order in which
+// the file system delivers them; nothing when the folder cannot be listed or holds no such file.
+// Only the entries up to that first file are looked at.
+std::optional<std::string> first_regular_file(const std::string& folder);
+
+bool remove_file(const std::string& path);
+
+// A regular file opened for sequential reading. Anything that is not a regular file (a folder, a
+// FIFO, a device) is refused at open, so a read can never block or loop.
+class InputFile {
+public:
+    explicit InputFile(const std::string& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    bool is_open() const { return fd_ >= 0; }
+    // Bytes read into buf, 0 at end of file, -1 on a read error.
+    long read(char* buf, std::size_t size);
+
+private:
+    int fd_ = -1;
+};
+
+// A file written next to its final place and renamed over it once complete, so that no reader
+// ever sees half of it. Destroying an uncommitted file removes it.
+class ReplacementFile {
+public:
+    explicit ReplacementFile(const std::string& target);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    bool is_open() const { return fd_ >= 0; }
+    int descriptor() const { return fd_; }
+    // The descriptor now belongs to someone who closes it (giflib does).
+    void release_descriptor() { fd_ = -1; }
+    // Renames the written file over the target. False when that fails; the target is then as it
+    // was before.
+    bool commit();
+    const std::string& temporary_path() const { return temp_path_; }
+
+private:
+    std::string target_;
+    std::string temp_path_;
+    int fd_ = -1;
+    bool committed_ = false;
+};
+
+}  // namespace ftes::platform

@@ -1,0 +1,128 @@
+// POSIX implementation of the platform services declared in file_system.h.
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+namespace ftes::platform {
+
+char separator() { return '/'; }
+
+std::string current_directory() {
+    std::vector<char> buf(4096);
+    while (buf.size() <= (1u << 20)) {
+        if (::getcwd(buf.data(), buf.size()) != nullptr) return std::string(buf.data());
+        if (errno != ERANGE) return {};
+        buf.resize(buf.size() * 2);
+    }
+    return {};
+}
+
+std::optional<std::chrono::year_month_day> local_today() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (now == static_cast<std::time_t>(-1) || ::localtime_r(&now, &local) == nullptr) {
+        return std::nullopt;
+    }
+    return std::chrono::year_month_day{std::chrono::year{local.tm_year + 1900},
+                                       std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)},
+                                       std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
+}
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+
+bool is_regular(const std::string& folder, const dirent& entry) {
+    if (entry.d_type == DT_REG) return true;
+    if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
+    struct stat st {};
+    const std::string path = (folder.empty() ? std::string(".") + separator() : folder) +
+                              entry.d_name;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+std::optional<std::string> first_regular_file(const std::string& folder) {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
+    if (!dir) return std::nullopt;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (entry->d_name[0] == '.') continue;  // hidden files, "." and ".."
+        if (is_regular(folder, *entry)) return std::string(entry->d_name);
+    }
+    return std::nullopt;
+}
+
+bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+InputFile::InputFile(const std::string& path) {
+    // Non-blocking open so that a FIFO in the data folder cannot stall the batch.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0) return;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+InputFile::~InputFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+long InputFile::read(char* buf, std::size_t size) {
+    if (fd_ < 0) return -1;
+    for (;;) {
+        const ssize_t n = ::read(fd_, buf, size);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno != EINTR) return -1;
+    }
+}
+
+ReplacementFile::ReplacementFile(const std::string& target) : target_(target) {
+    // Same folder as the target, so that the final rename never crosses file systems.
+    const std::size_t cut = target.find_last_of(separator());
+    const std::string folder = cut == std::string::npos ? std::string() : target.substr(0, cut + 1);
+    const std::string name = cut == std::string::npos ? target : target.substr(cut + 1);
+    std::string pattern = folder + "." + name + ".XXXXXX";
+    fd_ = ::mkstemp(pattern.data());
+    if (fd_ < 0) return;
+    temp_path_ = pattern;
+    // mkstemp creates the file for its owner only; a published chart must be readable by the
+    // web server like any file the operator's umask allows.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd_, 0666 & ~mask);
+}
+
+ReplacementFile::~ReplacementFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_ && !temp_path_.empty()) ::unlink(temp_path_.c_str());
+}
+
+bool ReplacementFile::commit() {
+    if (temp_path_.empty()) return false;
+    if (fd_ >= 0) {
+        if (::close(fd_) != 0) {
+            fd_ = -1;
+            return false;
+        }
+        fd_ = -1;
+    }
+    if (::rename(temp_path_.c_str(), target_.c_str()) != 0) return false;
+    committed_ = true;
+    return true;
+}
+
+}  // namespace ftes::platform

@@ -1,0 +1,50 @@
+// Bounded reading of text lines. A line ends at CR, CR LF or LF; the line end is not part of the
+// line, and a last line without a line end is read up to the end of the file.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+namespace ftes::platform {
+
+class LineReader {
+public:
+    // The stored part of one line; the rest of a longer line is skipped, not stored.
+    static constexpr std::size_t max_line_length = 64 * 1024;
+    // The bytes one reader scans at most. Every line the batch reads lies far inside it; a file
+    // that goes on beyond it is read as if it ended there, so a damaged file of gigabytes costs
+    // no more than this.
+    static constexpr std::size_t max_scanned_bytes = 4 * 1024 * 1024;
+
+    // Reads the file at path; is_open() tells whether it opened.
+    explicit LineReader(const std::string& path);
+    // Reads text held in memory (the view must outlive the reader).
+    static LineReader from_memory(std::string_view text);
+
+    bool is_open() const { return open_; }
+    // The next line, or nothing at the end of the file or on a read error.
+    std::optional<std::string> next_line();
+
+private:
+    LineReader() = default;
+    bool fill();
+    int get();
+    int peek();
+
+    std::unique_ptr<InputFile> file_;
+    std::string_view memory_;
+    bool open_ = false;
+    bool at_end_ = false;
+    std::size_t scanned_ = 0;
+    std::unique_ptr<char[]> buffer_;
+    const char* chunk_ = nullptr;  // the bytes between begin_ and end_ are the ones not yet read
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+};
+
+}  // namespace ftes::platform

@@ -1,0 +1,99 @@
+#include "batch/configurazione.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "batch/form1.h"
+#include "support/cartella_temporanea.h"
+
+namespace ftes {
+namespace {
+
+using namespace std::chrono;
+
+struct Cartelle {
+    std::string base, dati, figure;
+};
+
+Cartelle leggi_in(const test::CartellaTemporanea& dir) {
+    test::DirectoryCorrente qui(dir.percorso());
+    Form1 form(2025y / 1 / 1);
+    form.leggi_configurazione();
+    EXPECT_EQ(form.cartella_corrente, dir.percorso().string() + "/");
+    return {form.percorso_base, form.percorso_dati, form.percorso_figure};
+}
+
+TEST(Configuration, LinesTwoFourSixByPosition) {
+    struct Caso {
+        std::string testo;
+        std::string base, dati, figure;
+    };
+    const std::string sette = "L1\r\nb/\r\nL3\r\nd/\r\nL5\r\nf/\r\nseventh/\r\n";
+    const Caso casi[] = {
+        {"label\r\nbase/\r\nlabel\r\ndata/\r\nlabel\r\ncharts/\r\n", "base/", "data/", "charts/"},
+        {sette, "b/", "d/", "f/"},
+        {"\r\nb/  \r\n\r\n d/\r\n\r\nf/", "b/  ", " d/", "f/"},  // blanks kept, no last CR LF
+        {"x\rb/\rx\rd/\rx\rf/\r", "b/", "d/", "f/"},                // CR-only line ends
+        {"x\nb/\nx\nd/\nx\nf/\n", "b/", "d/", "f/"},                // LF-only line ends
+        {"x\r\nb/\r\nx\r\nd/\r\n", "b/", "d/", ""},                 // four lines
+        {"x\r\n\r\nx\r\nd/\r\nx\r\nf/\r\n", "", "d/", "f/"},        // empty value line
+        {"x\r\nC:\\base\\\r\nx\r\n..\\data\\\r\nx\r\nf\r\n", "C:/base/", "../data/", "f"},
+        {"a=1;\r\n\"q, r\"\r\n", "\"q, r\"", "", ""},  // no special characters
+    };
+    for (const Caso& c : casi) {
+        test::CartellaTemporanea dir;
+        dir.scrivi("varnel.ini", c.testo);
+        const Cartelle got = leggi_in(dir);
+        EXPECT_EQ(got.base, c.base) << c.testo;
+        EXPECT_EQ(got.dati, c.dati) << c.testo;
+        EXPECT_EQ(got.figure, c.figure) << c.testo;
+    }
+}
+
+TEST(Configuration, MissingOrDamagedFileLeavesWhatCouldNotBeRead) {
+    {
+        test::CartellaTemporanea dir;
+        const Cartelle got = leggi_in(dir);
+        EXPECT_EQ(got.base + got.dati + got.figure, "");
+    }
+    {
+        test::CartellaTemporanea dir;
+        dir.crea_cartella("varnel.ini");  // a folder of that name is no file
+        const Cartelle got = leggi_in(dir);
+        EXPECT_EQ(got.base + got.dati + got.figure, "");
+    }
+    {
+        // One enormous line: its start is kept (bounded), nothing else is there.
+        test::CartellaTemporanea dir;
+        dir.scrivi("varnel.ini", "label\n" + std::string(10'000'000, 'b'));
+        const Cartelle got = leggi_in(dir);
+        EXPECT_EQ(got.base.size(), platform::LineReader::max_line_length);
+        EXPECT_EQ(got.dati, "");
+    }
+    {
+        test::CartellaTemporanea dir;
+        std::string binario;
+        for (int i = 0; i < 4096; ++i) binario.push_back(static_cast<char>(i * 37 % 256));
+        dir.scrivi("varnel.ini", binario);
+        leggi_in(dir);  // whatever it yields, it returns
+    }
+}
+
+TEST(Configuration, SixLinesAreReadAndNoMore) {
+    std::string testo;
+    for (int i = 1; i <= 1000; ++i) testo += "line" + std::to_string(i) + "\n";
+    auto r = platform::LineReader::from_memory(testo);
+    const auto righe = leggi_sei_righe(r);
+    EXPECT_EQ(righe[5], "line6");
+    EXPECT_EQ(r.next_line(), "line7");  // the seventh is still unread
+}
+
+TEST(Configuration, CurrentDirectoryGetsOneTrailingSeparator) {
+    EXPECT_EQ(con_separatore_finale("/work"), "/work/");
+    EXPECT_EQ(con_separatore_finale("/"), "/");
+    EXPECT_EQ(con_separatore_finale(""), "");
+}
+
+}  // namespace
+}  // namespace ftes

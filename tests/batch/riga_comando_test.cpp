@@ -1,0 +1,49 @@
+#include "batch/riga_comando.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace ftes {
+namespace {
+
+using namespace std::chrono;
+using Azione = OpzioniComando::Azione;
+
+OpzioniComando leggi(std::vector<std::string_view> args) { return leggi_riga_comando(args); }
+
+TEST(CommandLine, OptionsAndTheirErrors) {
+    EXPECT_EQ(leggi({}).azione, Azione::esegui);
+    EXPECT_FALSE(leggi({}).data.has_value());
+    EXPECT_FALSE(leggi({}).verboso);
+
+    const auto o = leggi({"--verbose", "--date", "2025-01-02"});
+    EXPECT_EQ(o.azione, Azione::esegui);
+    EXPECT_TRUE(o.verboso);
+    EXPECT_EQ(o.data, 2025y / 1 / 2);
+    EXPECT_EQ(leggi({"--date=2024-02-29"}).data, 2024y / 2 / 29);
+
+    EXPECT_EQ(leggi({"--help"}).azione, Azione::aiuto);
+    EXPECT_EQ(leggi({"--version"}).azione, Azione::versione);
+
+    for (const auto& sbagliati : std::vector<std::vector<std::string_view>>{
+             {"--bogus"},
+             {"extra"},
+             {"--date"},
+             {"--date", "2024-02-30"},
+             {"--date", "2023-02-29"},
+             {"--date", "2025-1-2"},
+             {"--date", "2025-01-02x"},
+             {"--date", "+025-01-02"},
+             {"--date", "1899-12-31"},
+             {"--date", "2025-13-01"},
+         }) {
+        const auto e = leggi(sbagliati);
+        EXPECT_EQ(e.azione, Azione::errore) << sbagliati.back();
+        EXPECT_FALSE(e.errore.empty());
+        EXPECT_EQ(e.errore.find('\n'), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace ftes

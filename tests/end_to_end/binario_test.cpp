@@ -1,0 +1,129 @@
+// The built ftes-charts binary run as an operator's scheduler runs it.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "support/cartella_temporanea.h"
+#include "support/gif.h"
+
+namespace ftes {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Esito {
+    int stato = -1;
+    std::string out, err;
+};
+
+Esito esegui(const fs::path& cartella, const std::string& argomenti) {
+    const fs::path out = cartella / ".stdout", err = cartella / ".stderr";
+    const std::string comando = "cd '" + cartella.string() + "' && '" FTES_BINARY "' " +
+                                argomenti + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const int s = std::system(comando.c_str());
+    Esito e;
+    e.stato = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    e.out = test::leggi_file(out);
+    e.err = test::leggi_file(err);
+    fs::remove(out);
+    fs::remove(err);
+    return e;
+}
+
+// A kind-2 station on 5 January 2025 with a forecast and a few soundings.
+class Stazione : public ::testing::Test {
+protected:
+    Stazione() {
+        dir.scrivi("varnel.ini", "base\r\nbase\\\r\ndata\r\ndata\\\r\ncharts\r\nweb\\\r\n");
+        dir.crea_cartella("base/previous_ftEs_plots");
+        dir.crea_cartella("web");
+        std::string riga;
+        for (int k = 0; k < 24; ++k) riga += "  5.0";
+        dir.scrivi("base/012025.txt", "forecast\r\n" + riga + "\r\n");  // not slot 1, 31 December
+        dir.scrivi("data/CN12A_20250050715.TXT", test::file_sondaggio("Cind", "12.0"));
+        dir.scrivi("data/CN12A_20250050730.TXT", test::file_sondaggio("Cind", "16.0"));
+        dir.scrivi("data/CN12A_20250051215.TXT", test::file_sondaggio("Cind", " NO "));
+    }
+    test::CartellaTemporanea dir;
+};
+
+TEST_F(Stazione, PublishesTwelveChartsSilentlyWithFrameCaptionCurvesAndTicks) {
+    const Esito e = esegui(dir.percorso(), "--date 2025-01-05");
+    EXPECT_EQ(e.stato, 0);
+    EXPECT_EQ(e.out, "");
+    EXPECT_EQ(e.err, "");
+    int archivi = 0;
+    for (const auto& f : fs::directory_iterator(dir.percorso() / "base" / "previous_ftEs_plots")) {
+        archivi += test::decodifica_gif(f.path().string()).has_value();
+    }
+    EXPECT_EQ(archivi, 6);
+    for (int slot = 1; slot <= 6; ++slot) {
+        const auto gif = test::decodifica_gif(
+            (dir.percorso() / "web" / ("plotftEs" + std::to_string(slot) + ".gif")).string());
+        ASSERT_TRUE(gif) << slot;
+        ASSERT_EQ(gif->larghezza, 286);
+        ASSERT_EQ(gif->altezza, 231);
+        EXPECT_EQ(gif->at(35, 100), (canvas::Rgb{255, 255, 0}));  // left frame edge
+        EXPECT_EQ(gif->at(85, 120), (canvas::Rgb{100, 100, 100}));  // 5 h grid line
+        int didascalia = 0;  // caption from column 110, rows 4 to 12
+        for (int r = 4; r < 14; ++r) {
+            for (int c = 110; c < 210; ++c) didascalia += gif->at(c, r) == canvas::Rgb{255, 255, 128};
+        }
+        EXPECT_GT(didascalia, 40) << slot;
+        // Forecast 5.0 MHz at 3 h: white dot at column 65, row (215-50)*231/261 = 146, over
+        // the grey 5 MHz grid line; December has no forecast file.
+        const canvas::Rgb atteso = slot >= 2 ? canvas::Rgb{255, 255, 255} : canvas::Rgb{100, 100, 100};
+        EXPECT_EQ(gif->at(65, 146), atteso) << slot;
+        const bool oggi = slot == 6;
+        // 07:15 at 12.0 MHz: x 72 (column 107), row 84.1; 07:30 at 16.0 MHz: x 75, row 48.7.
+        EXPECT_EQ(gif->at(107, 84) == (canvas::Rgb{255, 0, 0}), oggi) << slot;
+        EXPECT_EQ(gif->at(110, 49) == (canvas::Rgb{255, 0, 0}), oggi) << slot;
+        // The link between them passes column 108 or 109 around row 66.
+        int link = 0;
+        for (int r = 60; r < 73; ++r) link += gif->at(108, r) == canvas::Rgb{255, 0, 0} ||
+                                              gif->at(109, r) == canvas::Rgb{255, 0, 0};
+        EXPECT_EQ(link > 5, oggi) << slot;
+        // 12:15 "NO": orange tick at x 122 (column 157) from y 1 to 8 (rows 189 to 183).
+        EXPECT_EQ(gif->at(157, 186) == (canvas::Rgb{255, 153, 0}), oggi) << slot;
+    }
+    // The second run replaces the same files.
+    EXPECT_EQ(esegui(dir.percorso(), "--date 2025-01-05").stato, 0);
+}
+
+TEST_F(Stazione, UsageErrorsWriteNothingAndExitTwo) {
+    for (const std::string args : {"--bogus", "--date 2024-02-30", "--date", "stray"}) {
+        const Esito e = esegui(dir.percorso(), args);
+        EXPECT_EQ(e.stato, 2) << args;
+        EXPECT_NE(e.err.find("usage: ftes-charts"), std::string::npos) << args;
+        EXPECT_TRUE(fs::is_empty(dir.percorso() / "web")) << args;
+    }
+    EXPECT_EQ(esegui(dir.percorso(), "--help").stato, 0);
+    EXPECT_EQ(esegui(dir.percorso(), "--version").out.rfind("ftes-charts ", 0), 0u);
+}
+
+TEST_F(Stazione, FailedExportsGiveStatusOneAndVerboseSaysWhy) {
+    fs::remove_all(dir.percorso() / "web");
+    fs::remove(dir.percorso() / "base" / "012025.txt");
+    const Esito quieto = esegui(dir.percorso(), "--date 2025-01-05");
+    EXPECT_EQ(quieto.stato, 1);
+    EXPECT_EQ(quieto.err, "");
+    const Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(e.stato, 1);
+    EXPECT_NE(e.err.find("forecast curve: base/012025.txt: cannot open"), std::string::npos)
+        << e.err;
+    EXPECT_NE(e.err.find("export: current GIF: web/plotftEs1.gif"), std::string::npos) << e.err;
+
+    fs::remove(dir.percorso() / "varnel.ini");
+    const Esito senza = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_NE(senza.err.find("configuration: " + dir.percorso().string() + "/varnel.ini"),
+              std::string::npos)
+        << senza.err;
+    // Without a configuration every name is relative to the current directory.
+    EXPECT_TRUE(fs::exists(dir.percorso() / "plotftEs6.gif"));
+}
+
+}  // namespace
+}  // namespace ftes

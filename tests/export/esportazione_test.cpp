@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "batch/form1.h"
+#include "export/nomi_file.h"
+#include "export/tavolozza.h"
+#include "export/wpdlx.h"
+#include "support/cartella_temporanea.h"
+#include "support/gif.h"
+
+namespace ftes {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+
+std::set<std::string> file_in(const fs::path& cartella) {
+    std::set<std::string> nomi;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(cartella, ec)) {
+        nomi.insert(e.path().filename().string());
+    }
+    return nomi;
+}
+
+// The image component with one step made to fail, as the real control can.
+class ComponenteGuasto : public esportazione::Wpdlx {
+public:
+    enum class Guasto { carica, chiudi, cancellazione };
+    explicit ComponenteGuasto(Guasto g) : guasto_(g) {}
+    bool carica_bmp(const std::string& p) override {
+        bmp_ = p;
+        if (guasto_ == Guasto::carica) return fallito(esportazione::ErroreImmagine::bmp_illeggibile);
+        return Wpdlx::carica_bmp(p);
+    }
+    bool chiudi_immagine() override {
+        Wpdlx::chiudi_immagine();
+        if (guasto_ == Guasto::cancellazione && !bmp_.empty()) {
+            // A folder in the BMP's place cannot be deleted as a file.
+            fs::remove(bmp_);
+            fs::create_directories(fs::path(bmp_) / "busy");
+        }
+        return guasto_ != Guasto::chiudi;
+    }
+
+private:
+    Guasto guasto_;
+    std::string bmp_;
+};
+
+// A station folder whose varnel.ini names base/, data/ and web/.
+class Pubblicazione : public ::testing::Test {
+protected:
+    Pubblicazione() {
+        dir.scrivi("varnel.ini", "base\r\nbase/\r\ndata\r\ndata/\r\ncharts\r\nweb/\r\n");
+        dir.crea_cartella("base/previous_ftEs_plots");
+        dir.crea_cartella("data");
+        dir.crea_cartella("web");
+    }
+    int esegui(year_month_day oggi, std::unique_ptr<esportazione::Wpdlx> c = nullptr) {
+        test::DirectoryCorrente qui(dir.percorso());
+        Form1 form(oggi, Diagnostica{&diagnostica}, std::move(c));
+        form.caricamento_form();
+        return form.stato_uscita();
+    }
+    fs::path base() const { return dir.percorso() / "base"; }
+    fs::path archivio() const { return base() / "previous_ftEs_plots"; }
+    fs::path web() const { return dir.percorso() / "web"; }
+    const std::set<std::string> sei_correnti{"plotftEs1.gif", "plotftEs2.gif", "plotftEs3.gif",
+                                             "plotftEs4.gif", "plotftEs5.gif", "plotftEs6.gif"};
+    const std::set<std::string> sei_bmp{"grafico1.bmp", "grafico2.bmp", "grafico3.bmp",
+                                        "grafico4.bmp", "grafico5.bmp", "grafico6.bmp"};
+    test::CartellaTemporanea dir;
+    std::ostringstream diagnostica;
+};
+
+TEST_F(Pubblicazione, SixCurrentAndSixArchiveChartsAcrossTheYearEndAndNoBmpLeft) {
+    EXPECT_EQ(esegui(2025y / 1 / 2), 0);
+    EXPECT_EQ(file_in(web()), sei_correnti);
+    EXPECT_EQ(file_in(archivio()),
+              (std::set<std::string>{"2024363.gif", "2024364.gif", "2024365.gif", "2024366.gif",
+                                     "2025001.gif", "2025002.gif"}));
+    EXPECT_EQ(file_in(base()), std::set<std::string>{"previous_ftEs_plots"});
+    for (const auto& nome : sei_correnti) {
+        const auto gif = test::decodifica_gif((web() / nome).string());
+        ASSERT_TRUE(gif) << nome;
+        EXPECT_EQ(gif->larghezza, 286);
+        EXPECT_EQ(gif->altezza, 231);
+    }
+    // The current chart of slot 4 and the archive of its day are the same picture.
+    EXPECT_EQ(test::leggi_file(web() / "plotftEs4.gif"),
+              test::leggi_file(archivio() / "2024366.gif"));
+}
+
+TEST_F(Pubblicazione, NextDayShiftsTheChartsAndKeepsOlderArchives) {
+    ASSERT_EQ(esegui(2025y / 1 / 2), 0);
+    const std::string vecchio = test::leggi_file(archivio() / "2024363.gif");
+    const std::string slot2 = test::leggi_file(web() / "plotftEs2.gif");
+    ASSERT_EQ(esegui(2025y / 1 / 2), 0);  // same day again: the same twelve files
+    EXPECT_EQ(file_in(web()).size(), 6u);
+    EXPECT_EQ(file_in(archivio()).size(), 6u);
+    ASSERT_EQ(esegui(2025y / 1 / 3), 0);
+    EXPECT_EQ(file_in(archivio()).size(), 7u);
+    EXPECT_EQ(test::leggi_file(archivio() / "2024363.gif"), vecchio);
+    EXPECT_EQ(test::leggi_file(web() / "plotftEs1.gif"), slot2);  // 29/12 moved to slot 1
+}
+
+TEST_F(Pubblicazione, EachFailingStepLeavesWhatItsPredecessorsDid) {
+    // Missing archive folder: every slot still publishes its current chart, the BMPs stay.
+    fs::remove(archivio());
+    EXPECT_EQ(esegui(2025y / 1 / 2), 1);
+    EXPECT_EQ(file_in(web()), sei_correnti);
+    std::set<std::string> attesi = sei_bmp;
+    EXPECT_EQ(file_in(base()), attesi);
+    EXPECT_NE(diagnostica.str().find("archive GIF"), std::string::npos);
+
+    // Missing chart folder: no current and no archive chart; the BMPs stay.
+    fs::create_directory(archivio());
+    fs::remove_all(web());
+    EXPECT_EQ(esegui(2025y / 1 / 2), 1);
+    EXPECT_TRUE(file_in(archivio()).empty());
+    attesi.insert("previous_ftEs_plots");
+    EXPECT_EQ(file_in(base()), attesi);
+
+    // Missing base folder: nothing is written or deleted anywhere.
+    fs::create_directory(web());
+    fs::remove_all(base());
+    EXPECT_EQ(esegui(2025y / 1 / 2), 1);
+    EXPECT_TRUE(file_in(web()).empty());
+}
+
+TEST_F(Pubblicazione, ComponentFailuresLeaveTheBmp) {
+    using G = ComponenteGuasto::Guasto;
+    EXPECT_EQ(esegui(2025y / 1 / 2, std::make_unique<ComponenteGuasto>(G::carica)), 1);
+    EXPECT_TRUE(file_in(web()).empty());
+    EXPECT_TRUE(file_in(archivio()).empty());
+    EXPECT_TRUE(file_in(base()).contains("grafico1.bmp"));
+
+    for (const G g : {G::chiudi, G::cancellazione}) {
+        fs::remove_all(base());
+        dir.crea_cartella("base/previous_ftEs_plots");
+        // Both charts of every slot are published, so the run succeeds; the BMPs stay.
+        EXPECT_EQ(esegui(2025y / 1 / 2, std::make_unique<ComponenteGuasto>(g)), 0)
+            << diagnostica.str();
+        EXPECT_EQ(file_in(web()), sei_correnti);
+        EXPECT_EQ(file_in(archivio()).size(), 6u);
+        EXPECT_TRUE(file_in(base()).contains("grafico6.bmp"));
+    }
+}
+
+TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
+    ASSERT_EQ(esegui(2025y / 1 / 2), 0);
+    const std::string prima = test::leggi_file(web() / "plotftEs6.gif");
+    ASSERT_FALSE(prima.empty());
+
+    // A file-size limit stands in for a full disk: the BMP is written first (limit lifted for
+    // it by loading it here), then the GIF write runs out of room.
+    esportazione::Wpdlx componente;
+    canvas::Canvas tela;
+    tela.draw_line(0, 0, 285, 230, {255, 0, 0});
+    const std::string bmp = (dir.percorso() / "x.bmp").string();
+    ASSERT_TRUE(tela.capture_bmp(bmp));
+    ASSERT_TRUE(componente.carica_bmp(bmp));
+    rlimit vecchio{};
+    getrlimit(RLIMIT_FSIZE, &vecchio);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit piccolo = vecchio;
+    piccolo.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &piccolo);
+    const bool scritto = componente.salva_gif((web() / "plotftEs6.gif").string(), false);
+    setrlimit(RLIMIT_FSIZE, &vecchio);
+    EXPECT_FALSE(scritto);
+    EXPECT_EQ(componente.errore(), esportazione::ErroreImmagine::codifica_gif);
+    EXPECT_EQ(test::leggi_file(web() / "plotftEs6.gif"), prima);
+    EXPECT_EQ(file_in(web()), sei_correnti);  // no temporary file left behind
+}
+
+TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
+    test::CartellaTemporanea dir;
+    canvas::Canvas tela;
+    const canvas::Rgb colori[] = {{255, 255, 0}, {100, 100, 100}, {255, 153, 0}};
+    for (int i = 0; i < 3; ++i) tela.draw_line(float(i), 0, float(i), 230, colori[i]);
+    const std::string bmp = (dir.percorso() / "g.bmp").string();
+    ASSERT_TRUE(tela.capture_bmp(bmp));
+    esportazione::Wpdlx c;
+    EXPECT_FALSE(c.salva_gif((dir.percorso() / "none.gif").string(), false));
+    EXPECT_EQ(c.errore(), esportazione::ErroreImmagine::nessuna_immagine);
+    ASSERT_TRUE(c.carica_bmp(bmp));
+    for (const bool interlacciata : {false, true}) {
+        const std::string gif = (dir.percorso() / "g.gif").string();
+        ASSERT_TRUE(c.salva_gif(gif, interlacciata));
+        const auto d = test::decodifica_gif(gif);
+        ASSERT_TRUE(d);
+        for (int row : {0, 1, 7, 100, 230}) {
+            for (int i = 0; i < 3; ++i) EXPECT_EQ(d->at(i, row), colori[i]);
+            EXPECT_EQ(d->at(3, row), (canvas::Rgb{0, 0, 0}));
+        }
+    }
+    EXPECT_FALSE(c.carica_bmp((dir.percorso() / "missing.bmp").string()));
+    EXPECT_EQ(c.errore(), esportazione::ErroreImmagine::bmp_illeggibile);
+    dir.scrivi("bad.bmp", "BM not really a bitmap");
+    EXPECT_FALSE(c.carica_bmp((dir.percorso() / "bad.bmp").string()));
+    EXPECT_FALSE(c.salva_gif((dir.percorso() / "after.gif").string(), false));
+}
+
+TEST(ImagePalette, ExactUpTo256ColoursThenAFixedPalette) {
+    std::vector<std::uint8_t> rgb;
+    for (int i = 0; i < 256; ++i) rgb.insert(rgb.end(), {std::uint8_t(i), 7, std::uint8_t(255 - i)});
+    auto img = esportazione::indicizza(rgb.data(), 256);
+    ASSERT_EQ(img.tavolozza.size(), 256u);
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(img.tavolozza[img.indici[std::size_t(i)]],
+                  (canvas::Rgb{std::uint8_t(i), 7, std::uint8_t(255 - i)}));
+    }
+    rgb.insert(rgb.end(), {1, 2, 3});
+    img = esportazione::indicizza(rgb.data(), 257);
+    EXPECT_EQ(img.tavolozza.size(), 256u);
+    EXPECT_EQ(img.indici.size(), 257u);
+    EXPECT_EQ(img.tavolozza[img.indici[0]], (canvas::Rgb{0, 0, 255}));  // nearest 3-3-2 colour
+}
+
+TEST(ExportNames, CurrentArchiveAndTemporaryNames) {
+    EXPECT_EQ(esportazione::nome_bmp_temporaneo("b/", 3), "b/grafico3.bmp");
+    EXPECT_EQ(esportazione::nome_gif_corrente("w/", 6), "w/plotftEs6.gif");
+    EXPECT_EQ(esportazione::nome_gif_archivio("b/", "032024", "061"),
+              "b/previous_ftEs_plots/2024061.gif");
+    EXPECT_EQ(esportazione::nome_gif_archivio("", "122024", "366"),
+              "previous_ftEs_plots/2024366.gif");
+}
+
+}  // namespace
+}  // namespace ftes

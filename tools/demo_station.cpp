@@ -1,0 +1,170 @@
+// ftes-demo-station: lays out a realistic demo station for ftes-charts in a folder: varnel.ini,
+// the forecast files of every month touched and the sounding files of a kind-2 station for the
+// six days ending on a date. The same seed always gives the same files.
+//
+//   ftes-demo-station DIR [--date YYYY-MM-DD] [--seed N] [--interval 15|7.5|5]
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "batch/riga_comando.h"
+#include "batch/tabelle.h"
+#include "platform/file_system.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+
+struct Opzioni {
+    fs::path cartella;
+    year_month_day fine{};
+    unsigned seme = 2025;
+    int decimi_di_minuto = 150;  // interval between soundings in tenths of a minute
+};
+
+// A uniform number in [0, 1) from the generator's raw output, the same on every platform.
+double uniforme(std::mt19937& g) { return static_cast<double>(g()) / 4294967296.0; }
+
+bool scrivi(const fs::path& p, const std::string& testo) {
+    std::ofstream out(p, std::ios::binary);
+    out << testo;
+    return static_cast<bool>(out);
+}
+
+// The monthly median ftEs: low at night, highest in the early afternoon (UT), in MHz.
+double previsione(int ora, unsigned mese) {
+    const double estate = 1.0 + 0.5 * std::cos((static_cast<double>(mese) - 6.5) * M_PI / 6);
+    const double giorno = std::max(0.0, std::sin((ora - 5) * M_PI / 14));
+    return 2.0 + estate * 3.0 * giorno;
+}
+
+std::string riga_previsione(unsigned mese) {
+    std::string riga;
+    char campo[8];
+    for (int ora = 0; ora < 24; ++ora) {
+        std::snprintf(campo, sizeof campo, " %4.1f", previsione(ora, mese));
+        riga += campo;
+    }
+    return riga;
+}
+
+// Characters 16 to 19 of line 8: " 4.5", "12.0", " NO ", "N/A ".
+std::string colonna(std::mt19937& g, int ora, double& livello) {
+    if (uniforme(g) < 0.03) return "N/A ";
+    const bool notte = ora < 6 || ora >= 20;
+    if (notte && uniforme(g) < 0.85) return " NO ";
+    // A slow random walk between 2 and 7 MHz with rare bursts up to 12 MHz.
+    livello = std::clamp(livello + (uniforme(g) - 0.5) * 0.8, 2.0, 7.0);
+    double v = livello;
+    if (uniforme(g) < 0.04) v = 8.0 + uniforme(g) * 4.0;
+    char testo[8];
+    std::snprintf(testo, sizeof testo, "%4.1f", v);
+    return testo;
+}
+
+std::string sondaggio(const std::string& data, int ora, int minuto, const std::string& valore) {
+    char orario[16];
+    std::snprintf(orario, sizeof orario, "%02d:%02d:00", ora, minuto);
+    const std::vector<std::string> righe = {
+        "Cind demo ionosonde station CN12A",
+        "Date " + data + "  Time " + orario + " UT",
+        "foF2          5.85 MHz",
+        "hmF2          265  km",
+        "foF1          N/A",
+        "foE           2.95 MHz",
+        "h'Es          105  km",
+        "ftEs [MHz]    " + std::string(" ") + valore + "  sporadic E top frequency",
+        "fbEs          N/A",
+        "end of record",
+    };
+    std::string testo;
+    for (const auto& r : righe) testo += r + "\r\n";
+    return testo;
+}
+
+int genera(const Opzioni& o) {
+    const fs::path base = o.cartella / "base", dati = o.cartella / "data", web = o.cartella / "web";
+    std::error_code ec;
+    for (const auto& p : {base / "previous_ftEs_plots", dati, web}) fs::create_directories(p, ec);
+    if (!scrivi(o.cartella / "varnel.ini",
+                "base folder: forecasts, archive of charts\r\nbase\\\r\n"
+                "sounding files of the station\r\ndata\\\r\ncharts published on the web\r\nweb\\\r\n")) {
+        std::cerr << "ftes-demo-station: cannot write in " << o.cartella << "\n";
+        return 1;
+    }
+    std::mt19937 g(o.seme);
+    std::set<std::string> mesi;
+    int file = 0;
+    for (int offset = -5; offset <= 0; ++offset) {
+        const ftes::GiornoCalcolato giorno = ftes::calcola_giorno(o.fine, offset);
+        if (mesi.insert(giorno.mese_anno).second) {
+            const unsigned mese = static_cast<unsigned>(std::stoi(giorno.mese));
+            scrivi(base / (giorno.mese_anno + ".txt"),
+                   "ftEs monthly median forecast " + giorno.mese + "/" + giorno.anno + " (MHz)\r\n" +
+                       riga_previsione(mese) + "\r\n");
+        }
+        double livello = 3.0 + uniforme(g) * 2.0;
+        for (int decimi = 0; decimi < 24 * 600; decimi += o.decimi_di_minuto) {
+            const int ora = decimi / 600, minuto = decimi % 600 / 10;
+            const std::string valore = colonna(g, ora, livello);
+            if (uniforme(g) < 0.03) continue;  // a sounding that never arrived
+            char nome[64];
+            std::snprintf(nome, sizeof nome, "CN12A_%s%s%02d%02d.TXT", giorno.anno.c_str(),
+                          giorno.giorno_anno.c_str(), ora, minuto);
+            scrivi(dati / nome, sondaggio(giorno.data_estesa, ora, minuto, valore));
+            ++file;
+        }
+    }
+    std::cout << "demo station in " << fs::absolute(o.cartella).string() << ": " << file
+              << " sounding files, " << mesi.size() << " forecast file(s)\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Opzioni o;
+    std::optional<year_month_day> fine = ftes::platform::local_today();
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool valore = i + 1 < argc;
+        if (a == "--date" && valore) {
+            fine = ftes::leggi_data_iso(argv[++i]);
+            if (!fine) {
+                std::cerr << "ftes-demo-station: invalid date\n";
+                return 2;
+            }
+        } else if (a == "--seed" && valore) {
+            o.seme = static_cast<unsigned>(std::stoul(argv[++i]));
+        } else if (a == "--interval" && valore) {
+            const std::string v = argv[++i];
+            o.decimi_di_minuto = v == "5" ? 50 : v == "7.5" ? 75 : v == "15" ? 150 : 0;
+            if (o.decimi_di_minuto == 0) {
+                std::cerr << "ftes-demo-station: --interval is 15, 7.5 or 5\n";
+                return 2;
+            }
+        } else if (o.cartella.empty() && !a.starts_with("-")) {
+            o.cartella = a;
+        } else {
+            std::cerr << "usage: ftes-demo-station DIR [--date YYYY-MM-DD] [--seed N] "
+                         "[--interval 15|7.5|5]\n";
+            return 2;
+        }
+    }
+    if (o.cartella.empty() || !fine) {
+        std::cerr << "usage: ftes-demo-station DIR [--date YYYY-MM-DD] [--seed N] "
+                     "[--interval 15|7.5|5]\n";
+        return 2;
+    }
+    o.fine = *fine;
+    return genera(o);
+}
