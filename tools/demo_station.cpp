@@ -32,7 +32,9 @@ struct Opzioni {
 };
 
 // A uniform number in [0, 1) from the generator's raw output, the same on every platform.
-double uniforme(std::mt19937& g) { return static_cast<double>(g()) / 4294967296.0; }
+double uniforme(std::mt19937& g) {
+    return static_cast<double>(g()) / 4294967296.0;
+}
 
 bool scrivi(const fs::path& p, const std::string& testo) {
     std::ofstream out(p, std::ios::binary);
@@ -97,7 +99,8 @@ int genera(const Opzioni& o) {
     for (const auto& p : {base / "previous_ftEs_plots", dati, web}) fs::create_directories(p, ec);
     if (!scrivi(o.cartella / "varnel.ini",
                 "base folder: forecasts, archive of charts\r\nbase\\\r\n"
-                "sounding files of the station\r\ndata\\\r\ncharts published on the web\r\nweb\\\r\n")) {
+                "sounding files of the station\r\ndata\\\r\ncharts published on the "
+                "web\r\nweb\\\r\n")) {
         std::cerr << "ftes-demo-station: cannot write in " << o.cartella << "\n";
         return 1;
     }
@@ -109,8 +112,8 @@ int genera(const Opzioni& o) {
         if (mesi.insert(giorno.mese_anno).second) {
             const unsigned mese = static_cast<unsigned>(std::stoi(giorno.mese));
             scrivi(base / (giorno.mese_anno + ".txt"),
-                   "ftEs monthly median forecast " + giorno.mese + "/" + giorno.anno + " (MHz)\r\n" +
-                       riga_previsione(mese) + "\r\n");
+                   "ftEs monthly median forecast " + giorno.mese + "/" + giorno.anno +
+                       " (MHz)\r\n" + riga_previsione(mese) + "\r\n");
         }
         double livello = 3.0 + uniforme(g) * 2.0;
         for (int decimi = 0; decimi < 24 * 600; decimi += o.decimi_di_minuto) {

@@ -8,14 +8,14 @@
 namespace ftes {
 
 class Diagnostica {
-public:
+  public:
     Diagnostica() = default;
     explicit Diagnostica(std::ostream* uscita) : uscita_(uscita) {}
 
     // One line: "ftes-charts: <passo>: <percorso>: <motivo>" (the path left out when empty).
     void segnala(std::string_view passo, std::string_view percorso, std::string_view motivo) const;
 
-private:
+  private:
     std::ostream* uscita_ = nullptr;
 };
 

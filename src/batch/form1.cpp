@@ -63,7 +63,7 @@ void Form1::leggi_configurazione() {
         return;
     }
     const auto righe = leggi_sei_righe(lettore);
-    std::string* destinazioni[6] = {&riga_etichetta, &percorso_base,   &riga_etichetta,
+    std::string* destinazioni[6] = {&riga_etichetta, &percorso_base,  &riga_etichetta,
                                     &percorso_dati,  &riga_etichetta, &percorso_figure};
     for (std::size_t i = 0; i < righe.size(); ++i) {
         if (righe[i]) {

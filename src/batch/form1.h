@@ -18,7 +18,7 @@
 namespace ftes {
 
 class Form1 {
-public:
+  public:
     // oggi: the last of the six charted days (the machine's local date in a normal run).
     // componente: the image component to publish with; the standard one when none is given.
     explicit Form1(std::chrono::year_month_day oggi, Diagnostica diagnostica = Diagnostica{},
@@ -87,16 +87,16 @@ public:
     // the forecast point drawn last
     std::int16_t x_precedente = 0, y_precedente = 0;
 
-    canvas::Canvas area;      // the drawing area of the window
-private:
+    canvas::Canvas area;  // the drawing area of the window
+  private:
     std::unique_ptr<esportazione::Wpdlx> componente_;
 
-public:
+  public:
     esportazione::Wpdlx& wpdlx1;  // the image component that writes the GIF files
-    int figure_pubblicate = 0;  // day slots whose current and archive GIF were both written
+    int figure_pubblicate = 0;    // day slots whose current and archive GIF were both written
     Diagnostica diagnostica;
 
-protected:
+  protected:
     // Runs one step of the batch by itself: whatever it throws is absorbed (and told with
     // --verbose) so that the next step still runs. True when the step completed.
     bool passo(std::string_view nome, const std::function<void()>& azione);

@@ -21,7 +21,9 @@ bool usable(const PixelPoint& p) {
            std::fabs(p.row) < far_away;
 }
 
-long whole(double v) { return static_cast<long>(std::floor(v + 0.5)); }
+long whole(double v) {
+    return static_cast<long>(std::floor(v + 0.5));
+}
 
 // Liang-Barsky: cuts the segment a-b to the rectangle; false when nothing of it is inside.
 bool clip_segment(PixelPoint& a, PixelPoint& b, double xmax, double ymax) {
@@ -107,7 +109,8 @@ Rgb Canvas::at(int col, int row) const {
 }
 
 void Canvas::draw_line(float x1, float y1, float x2, float y2, Rgb colour) {
-    if (log_ != nullptr) log_->push_back({DrawnShape::Kind::line, x1, y1, x2, y2, colour, false, {}});
+    if (log_ != nullptr)
+        log_->push_back({DrawnShape::Kind::line, x1, y1, x2, y2, colour, false, {}});
     PixelPoint a = to_pixel(x1, y1), b = to_pixel(x2, y2);
     if (std::isnan(a.col) || std::isnan(a.row) || std::isnan(b.col) || std::isnan(b.row)) return;
     if (!clip_segment(a, b, width_, height_)) return;
@@ -160,7 +163,9 @@ void Canvas::draw_circle(float x, float y, float radius, Rgb outline) {
     }
 }
 
-void Canvas::set_position(float x, float y) { position_ = to_pixel(x, y); }
+void Canvas::set_position(float x, float y) {
+    position_ = to_pixel(x, y);
+}
 
 void Canvas::print_text(std::string_view text) {
     if (!usable(position_)) return;

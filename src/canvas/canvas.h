@@ -29,7 +29,7 @@ struct DrawnShape {
 };
 
 class Canvas {
-public:
+  public:
     // The window frame the outer size includes: 3 pixels each side and a 19-pixel caption bar.
     static constexpr int frame_width = 6;
     static constexpr int frame_height = 25;
@@ -70,7 +70,7 @@ public:
     bool fill_solid() const { return fill_solid_; }
     Rgb fill_colour() const { return fill_colour_; }
 
-private:
+  private:
     // The one way a pixel is written: anything outside the drawing area is dropped.
     void set(long col, long row, Rgb colour);
 

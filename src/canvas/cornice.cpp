@@ -15,6 +15,7 @@ constexpr PassoCornice testo(float x, float y, std::string_view t) {
 
 // The frame encloses x 0..241 and y 0..191; vertical grid lines at 5, 10, 15 and 20 h UT,
 // horizontal ones at 5, 10 and 15 MHz; labels left of and below the frame.
+// clang-format off
 constexpr std::array<PassoCornice, 23> passi{{
     linea(0, 0, 242, 0, colori::cornice),        // frame, bottom edge
     linea(0, 191, 0, 0, colori::cornice),        // frame, left edge
@@ -40,10 +41,13 @@ constexpr std::array<PassoCornice, 23> passi{{
     testo(-30, 138, "ftEs"),                     // frequency axis title, upper line
     testo(-33, 125, "(MHz)"),                    // frequency axis title, lower line
 }};
+// clang-format on
 
 }  // namespace
 
-const std::array<PassoCornice, 23>& passi_cornice() { return passi; }
+const std::array<PassoCornice, 23>& passi_cornice() {
+    return passi;
+}
 
 void disegna_cornice(Canvas& area) {
     for (const PassoCornice& p : passi) {

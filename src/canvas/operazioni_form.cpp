@@ -5,7 +5,9 @@
 
 namespace ftes {
 
-void Form1::disegno_dello_stage() { canvas::disegna_cornice(area); }
+void Form1::disegno_dello_stage() {
+    canvas::disegna_cornice(area);
+}
 
 void Form1::impostazioni_dimensioni_e_scala_del_form() {
     margine_sup = 25;
@@ -20,8 +22,14 @@ void Form1::impostazioni_dimensioni_e_scala_del_form() {
                    static_cast<float>(-(margine_inf + 1)));
 }
 
-void Form1::imposta_posizione(float x, float y) { area.set_position(x, y); }
-void Form1::stampa_testo(const std::string& testo) { area.print_text(testo); }
-void Form1::pulisci() { area.clear(); }
+void Form1::imposta_posizione(float x, float y) {
+    area.set_position(x, y);
+}
+void Form1::stampa_testo(const std::string& testo) {
+    area.print_text(testo);
+}
+void Form1::pulisci() {
+    area.clear();
+}
 
 }  // namespace ftes

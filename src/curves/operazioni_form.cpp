@@ -76,11 +76,10 @@ std::int16_t Form1::riconosci_stazione() {
 std::string Form1::nome_file_sondaggio(std::int16_t tipo_stazione,
                                        const std::string& file_previsioni, int ora,
                                        int indice_minuto) const {
-    return nome_sondaggio(tipo_stazione,
-                          {percorso_dati, file_previsioni,
-                           giorno_anno.at(static_cast<std::size_t>(indice_giorno)),
-                           etichette_ore.at(static_cast<std::size_t>(ora)),
-                           minuti.at(static_cast<std::size_t>(indice_minuto))});
+    return nome_sondaggio(tipo_stazione, {percorso_dati, file_previsioni,
+                                          giorno_anno.at(static_cast<std::size_t>(indice_giorno)),
+                                          etichette_ore.at(static_cast<std::size_t>(ora)),
+                                          minuti.at(static_cast<std::size_t>(indice_minuto))});
 }
 
 void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {

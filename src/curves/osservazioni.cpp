@@ -17,7 +17,9 @@ Osservazione leggi_osservazione(std::string_view riga_otto) {
     return {Osservazione::Tipo::valore, leggi_numero(testo)};
 }
 
-int scarto_minuto(int minuto) { return (minuto + 2) / 6; }
+int scarto_minuto(int minuto) {
+    return (minuto + 2) / 6;
+}
 
 bool collegamento_dovuto(int x_punto, int x_prec, int valore_prec) {
     return (x_punto == x_prec + 2 || x_punto == x_prec + 3) && valore_prec != 0;

@@ -43,7 +43,8 @@ std::array<std::string, 24> etichette_per_tipo(std::int16_t tipo_stazione) {
         if (tipo_stazione == 1) {
             e = std::string(1, static_cast<char>('A' + ora));
         } else {
-            e = std::string(1, static_cast<char>('0' + ora / 10)) + static_cast<char>('0' + ora % 10);
+            e = std::string(1, static_cast<char>('0' + ora / 10)) +
+                static_cast<char>('0' + ora % 10);
         }
     }
     return etichette;

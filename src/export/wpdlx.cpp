@@ -14,13 +14,20 @@ namespace ftes::esportazione {
 
 std::string_view descrizione(ErroreImmagine errore) {
     switch (errore) {
-        case ErroreImmagine::nessuno: return "no error";
-        case ErroreImmagine::bmp_illeggibile: return "BMP cannot be read";
-        case ErroreImmagine::bmp_troppo_grande: return "BMP too large";
-        case ErroreImmagine::nessuna_immagine: return "no picture loaded";
-        case ErroreImmagine::file_temporaneo: return "cannot create a file in the target folder";
-        case ErroreImmagine::codifica_gif: return "GIF encoding failed";
-        case ErroreImmagine::sostituzione: return "cannot replace the GIF";
+        case ErroreImmagine::nessuno:
+            return "no error";
+        case ErroreImmagine::bmp_illeggibile:
+            return "BMP cannot be read";
+        case ErroreImmagine::bmp_troppo_grande:
+            return "BMP too large";
+        case ErroreImmagine::nessuna_immagine:
+            return "no picture loaded";
+        case ErroreImmagine::file_temporaneo:
+            return "cannot create a file in the target folder";
+        case ErroreImmagine::codifica_gif:
+            return "GIF encoding failed";
+        case ErroreImmagine::sostituzione:
+            return "cannot replace the GIF";
     }
     return "unknown error";
 }
@@ -42,7 +49,7 @@ bool Wpdlx::carica_bmp(const std::string& percorso) {
         return fallito(ErroreImmagine::bmp_troppo_grande);
     }
     std::unique_ptr<stbi_uc, void (*)(void*)> dati(stbi_load(percorso.c_str(), &w, &h, &canali, 3),
-                                                  stbi_image_free);
+                                                   stbi_image_free);
     if (!dati) return fallito(ErroreImmagine::bmp_illeggibile, stbi_failure_reason());
     if (w <= 0 || h <= 0 || w > max_side || h > max_side) {
         return fallito(ErroreImmagine::bmp_troppo_grande);

@@ -11,18 +11,18 @@ namespace ftes::esportazione {
 
 enum class ErroreImmagine {
     nessuno,
-    bmp_illeggibile,      // the BMP could not be opened or decoded
-    bmp_troppo_grande,    // the BMP is larger than the component takes
-    nessuna_immagine,     // salva_gif without a picture loaded
-    file_temporaneo,      // no temporary file could be made beside the GIF (folder missing?)
-    codifica_gif,         // giflib failed while writing
-    sostituzione,         // the finished GIF could not be renamed over the old one
+    bmp_illeggibile,    // the BMP could not be opened or decoded
+    bmp_troppo_grande,  // the BMP is larger than the component takes
+    nessuna_immagine,   // salva_gif without a picture loaded
+    file_temporaneo,    // no temporary file could be made beside the GIF (folder missing?)
+    codifica_gif,       // giflib failed while writing
+    sostituzione,       // the finished GIF could not be renamed over the old one
 };
 
 std::string_view descrizione(ErroreImmagine errore);
 
 class Wpdlx {
-public:
+  public:
     static constexpr int max_side = 4096;
     virtual ~Wpdlx() = default;
 
@@ -38,10 +38,10 @@ public:
     // The text of the last failure, with the system's reason where there is one.
     const std::string& messaggio() const { return messaggio_; }
 
-protected:
+  protected:
     bool fallito(ErroreImmagine e, std::string dettaglio = {});
 
-private:
+  private:
     void libera();
 
     int larghezza_ = 0;

@@ -29,7 +29,7 @@ bool remove_file(const std::string& path);
 // A regular file opened for sequential reading. Anything that is not a regular file (a folder, a
 // FIFO, a device) is refused at open, so a read can never block or loop.
 class InputFile {
-public:
+  public:
     explicit InputFile(const std::string& path);
     ~InputFile();
     InputFile(const InputFile&) = delete;
@@ -39,14 +39,14 @@ public:
     // Bytes read into buf, 0 at end of file, -1 on a read error.
     long read(char* buf, std::size_t size);
 
-private:
+  private:
     int fd_ = -1;
 };
 
 // A file written next to its final place and renamed over it once complete, so that no reader
 // ever sees half of it. Destroying an uncommitted file removes it.
 class ReplacementFile {
-public:
+  public:
     explicit ReplacementFile(const std::string& target);
     ~ReplacementFile();
     ReplacementFile(const ReplacementFile&) = delete;
@@ -61,7 +61,7 @@ public:
     bool commit();
     const std::string& temporary_path() const { return temp_path_; }
 
-private:
+  private:
     std::string target_;
     std::string temp_path_;
     int fd_ = -1;

@@ -14,7 +14,9 @@
 
 namespace ftes::platform {
 
-char separator() { return '/'; }
+char separator() {
+    return '/';
+}
 
 std::string current_directory() {
     std::vector<char> buf(4096);
@@ -47,8 +49,8 @@ bool is_regular(const std::string& folder, const dirent& entry) {
     if (entry.d_type == DT_REG) return true;
     if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return false;
     struct stat st {};
-    const std::string path = (folder.empty() ? std::string(".") + separator() : folder) +
-                              entry.d_name;
+    const std::string path =
+        (folder.empty() ? std::string(".") + separator() : folder) + entry.d_name;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -64,7 +66,9 @@ std::optional<std::string> first_regular_file(const std::string& folder) {
     return std::nullopt;
 }
 
-bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool remove_file(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
 
 InputFile::InputFile(const std::string& path) {
     // Non-blocking open so that a FIFO in the data folder cannot stall the batch.

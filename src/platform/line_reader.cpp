@@ -9,8 +9,7 @@ namespace {
 constexpr std::size_t buffer_size = 16 * 1024;
 }
 
-LineReader::LineReader(const std::string& path)
-    : file_(std::make_unique<InputFile>(path)) {
+LineReader::LineReader(const std::string& path) : file_(std::make_unique<InputFile>(path)) {
     open_ = file_->is_open();
     at_end_ = !open_;
     if (open_) buffer_ = std::make_unique<char[]>(buffer_size);

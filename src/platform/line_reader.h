@@ -13,7 +13,7 @@
 namespace ftes::platform {
 
 class LineReader {
-public:
+  public:
     // The stored part of one line; the rest of a longer line is skipped, not stored.
     static constexpr std::size_t max_line_length = 64 * 1024;
     // The bytes one reader scans at most. Every line the batch reads lies far inside it; a file
@@ -30,7 +30,7 @@ public:
     // The next line, or nothing at the end of the file or on a read error.
     std::optional<std::string> next_line();
 
-private:
+  private:
     LineReader() = default;
     bool fill();
     int get();

@@ -34,10 +34,10 @@ TEST(Configuration, LinesTwoFourSixByPosition) {
         {"label\r\nbase/\r\nlabel\r\ndata/\r\nlabel\r\ncharts/\r\n", "base/", "data/", "charts/"},
         {sette, "b/", "d/", "f/"},
         {"\r\nb/  \r\n\r\n d/\r\n\r\nf/", "b/  ", " d/", "f/"},  // blanks kept, no last CR LF
-        {"x\rb/\rx\rd/\rx\rf/\r", "b/", "d/", "f/"},                // CR-only line ends
-        {"x\nb/\nx\nd/\nx\nf/\n", "b/", "d/", "f/"},                // LF-only line ends
-        {"x\r\nb/\r\nx\r\nd/\r\n", "b/", "d/", ""},                 // four lines
-        {"x\r\n\r\nx\r\nd/\r\nx\r\nf/\r\n", "", "d/", "f/"},        // empty value line
+        {"x\rb/\rx\rd/\rx\rf/\r", "b/", "d/", "f/"},             // CR-only line ends
+        {"x\nb/\nx\nd/\nx\nf/\n", "b/", "d/", "f/"},             // LF-only line ends
+        {"x\r\nb/\r\nx\r\nd/\r\n", "b/", "d/", ""},              // four lines
+        {"x\r\n\r\nx\r\nd/\r\nx\r\nf/\r\n", "", "d/", "f/"},     // empty value line
         {"x\r\nC:\\base\\\r\nx\r\n..\\data\\\r\nx\r\nf\r\n", "C:/base/", "../data/", "f"},
         {"a=1;\r\n\"q, r\"\r\n", "\"q, r\"", "", ""},  // no special characters
     };

@@ -13,29 +13,45 @@ using namespace std::chrono;
 
 // Records every operation the driver calls, with its argument; optionally throws from each.
 class Form1Registrato : public Form1 {
-public:
+  public:
     Form1Registrato(year_month_day data, bool lancia) : Form1(data), lancia_(lancia) {}
     std::vector<std::string> chiamate;
 
-    void riempi_minuti() override { annota("minuti", [&] { Form1::riempi_minuti(); }); }
-    void leggi_configurazione() override { annota("configurazione", [] {}); }
+    void riempi_minuti() override {
+        annota("minuti", [&] { Form1::riempi_minuti(); });
+    }
+    void leggi_configurazione() override {
+        annota("configurazione", [] {});
+    }
     void riempi_tabella_giorni() override {
         annota("giorni", [&] { Form1::riempi_tabella_giorni(); });
     }
-    void impostazioni_dimensioni_e_scala_del_form() override { annota("scala", [] {}); }
-    void disegno_dello_stage() override { annota("stage " + slot(), [] {}); }
-    void grafico_previsione(const std::string& f) override { annota("previsione " + f, [] {}); }
+    void impostazioni_dimensioni_e_scala_del_form() override {
+        annota("scala", [] {});
+    }
+    void disegno_dello_stage() override {
+        annota("stage " + slot(), [] {});
+    }
+    void grafico_previsione(const std::string& f) override {
+        annota("previsione " + f, [] {});
+    }
     void grafico_valori_autoscalati(const std::string& f) override {
         annota("valori " + f, [] {});
     }
     void imposta_posizione(float x, float y) override {
         annota("posizione " + std::to_string(int(x)) + "," + std::to_string(int(y)), [] {});
     }
-    void stampa_testo(const std::string& t) override { annota("testo " + t, [] {}); }
-    void salva_figura(const std::string& f) override { annota("salva " + f + " " + slot(), [] {}); }
-    void pulisci() override { annota("pulisci", [] {}); }
+    void stampa_testo(const std::string& t) override {
+        annota("testo " + t, [] {});
+    }
+    void salva_figura(const std::string& f) override {
+        annota("salva " + f + " " + slot(), [] {});
+    }
+    void pulisci() override {
+        annota("pulisci", [] {});
+    }
 
-private:
+  private:
     std::string slot() const { return std::to_string(indice_giorno); }
     template <class F>
     void annota(const std::string& cosa, F&& reale) {
@@ -52,9 +68,8 @@ std::vector<std::string> attese_5_dicembre_2025() {
                           "03/12/2025", "04/12/2025", "05/12/2025"};
     for (int s = 1; s <= 6; ++s) {
         const std::string chiave = s == 1 ? "112025" : "122025";
-        v.insert(v.end(), {"stage " + std::to_string(s), "previsione " + chiave,
-                           "valori " + chiave, "posizione 75,210",
-                           std::string("testo Date: ") + date[s - 1],
+        v.insert(v.end(), {"stage " + std::to_string(s), "previsione " + chiave, "valori " + chiave,
+                           "posizione 75,210", std::string("testo Date: ") + date[s - 1],
                            "salva " + chiave + " " + std::to_string(s), "pulisci"});
     }
     return v;

@@ -10,7 +10,9 @@ namespace {
 using namespace std::chrono;
 using Azione = OpzioniComando::Azione;
 
-OpzioniComando leggi(std::vector<std::string_view> args) { return leggi_riga_comando(args); }
+OpzioniComando leggi(std::vector<std::string_view> args) {
+    return leggi_riga_comando(args);
+}
 
 TEST(CommandLine, OptionsAndTheirErrors) {
     EXPECT_EQ(leggi({}).azione, Azione::esegui);

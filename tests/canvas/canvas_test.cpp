@@ -39,9 +39,8 @@ TEST(Canvas, DrawingAreaAndScale) {
         double col, row;
     };
     const Caso casi[] = {
-        {-35, 215, 0, 0},         {0, 0, 35, 190.3},    {240, 190, 275, 22.1},
-        {75, 210, 110, 4.4},      {251, -46, 286, 231}, {240, 0, 275, 190.3},
-        {0, 191, 35, 21.2},       {241, 0, 276, 190.3},
+        {-35, 215, 0, 0},     {0, 0, 35, 190.3},    {240, 190, 275, 22.1}, {75, 210, 110, 4.4},
+        {251, -46, 286, 231}, {240, 0, 275, 190.3}, {0, 191, 35, 21.2},    {241, 0, 276, 190.3},
     };
     for (const Caso& c : casi) {
         const PixelPoint p = a.to_pixel(c.x, c.y);
@@ -62,9 +61,12 @@ TEST(Canvas, LinesAreClippedAtTheEdgesWhateverTheirCoordinates) {
     Canvas b = area_del_grafico();
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float estremi[][4] = {{-1e30f, -1e30f, 1e30f, 1e30f}, {nan, 0, 10, 10},
-                                {0, inf, 10, 10},              {-inf, 5, inf, 5},
-                                {300, 0, 400, 0},              {0, 216, 100, 300}};
+    const float estremi[][4] = {{-1e30f, -1e30f, 1e30f, 1e30f},
+                                {nan, 0, 10, 10},
+                                {0, inf, 10, 10},
+                                {-inf, 5, inf, 5},
+                                {300, 0, 400, 0},
+                                {0, 216, 100, 300}};
     for (const auto& e : estremi) b.draw_line(e[0], e[1], e[2], e[3], rosso);
     b.draw_circle(nan, 0, 2, rosso);
     b.draw_circle(1e30f, -1e30f, 2, rosso);

@@ -10,11 +10,10 @@ namespace {
 
 TEST(NumberReading, TakesSignDigitsAndPointIgnoringBlanks) {
     const std::pair<const char*, double> casi[] = {
-        {"45", 45},     {" 4 5 ", 45},  {"08", 8},      {"-5", -5},   {"- 5", -5},
-        {"+7", 7},      {"12.3", 12.3}, {"1 2. 3", 12.3}, {".5", 0.5}, {"5.", 5},
-        {"12.5x", 12.5}, {"1.2.3", 1.2}, {"1e99", 1},   {"0x1A", 0},  {"--5", 0},
-        {"-", 0},       {".", 0},       {"", 0},        {"   ", 0},   {"abc", 0},
-        {"N/A", 0},     {"no", 0},      {"9-", 9},
+        {"45", 45},     {" 4 5 ", 45},    {"08", 8},   {"-5", -5}, {"- 5", -5},     {"+7", 7},
+        {"12.3", 12.3}, {"1 2. 3", 12.3}, {".5", 0.5}, {"5.", 5},  {"12.5x", 12.5}, {"1.2.3", 1.2},
+        {"1e99", 1},    {"0x1A", 0},      {"--5", 0},  {"-", 0},   {".", 0},        {"", 0},
+        {"   ", 0},     {"abc", 0},       {"N/A", 0},  {"no", 0},  {"9-", 9},
     };
     for (const auto& [testo, atteso] : casi) {
         EXPECT_DOUBLE_EQ(leggi_numero(testo), atteso) << '"' << testo << '"';
@@ -24,9 +23,18 @@ TEST(NumberReading, TakesSignDigitsAndPointIgnoringBlanks) {
 
 TEST(NumberReading, SixteenBitIntegerRoundsHalfToEvenAndRefusesWhatDoesNotFit) {
     const std::pair<double, std::optional<std::int16_t>> casi[] = {
-        {0.5, 0},       {1.5, 2},         {2.5, 2},         {-2.5, -2},      {2.6, 3},
-        {-0.4, 0},      {32767, 32767},   {32767.4, 32767}, {32767.5, std::nullopt},
-        {-32768, -32768}, {-32769, std::nullopt}, {1e99, std::nullopt},
+        {0.5, 0},
+        {1.5, 2},
+        {2.5, 2},
+        {-2.5, -2},
+        {2.6, 3},
+        {-0.4, 0},
+        {32767, 32767},
+        {32767.4, 32767},
+        {32767.5, std::nullopt},
+        {-32768, -32768},
+        {-32769, std::nullopt},
+        {1e99, std::nullopt},
         {std::numeric_limits<double>::infinity(), std::nullopt},
         {std::numeric_limits<double>::quiet_NaN(), std::nullopt},
     };

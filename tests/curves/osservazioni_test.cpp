@@ -23,8 +23,8 @@ TEST(ValueColumn, KeywordsAndValuesOfCharacters16To19) {
         double valore;
     };
     const Caso casi[] = {
-        {" 4.5", Tipo::valore, 45},  {"12.3", Tipo::valore, 123},
-        {" 0.8", Tipo::valore, 8},   {" 0.0", Tipo::valore, 0},
+        {" 4.5", Tipo::valore, 45},         {"12.3", Tipo::valore, 123},
+        {" 0.8", Tipo::valore, 8},          {" 0.0", Tipo::valore, 0},
         {"N/A ", Tipo::non_disponibile, 0}, {" N/A", Tipo::non_disponibile, 0},
         {"NO  ", Tipo::nessuno_strato, 0},  {" NO ", Tipo::nessuno_strato, 0},
         {"  NO", Tipo::nessuno_strato, 0},  {"no  ", Tipo::valore, 0},
@@ -43,8 +43,8 @@ TEST(ValueColumn, KeywordsAndValuesOfCharacters16To19) {
 }
 
 TEST(MinuteOffset, NearestTenthOfAnHourHalfwayGoingDown) {
-    const int attesi[60] = {0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3,
-                            3, 3, 4, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6, 6,
+    const int attesi[60] = {0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3,  3,
+                            3, 3, 4, 4, 4, 4, 4, 4, 5, 5, 5, 5, 5, 5, 6, 6, 6, 6, 6,  6,
                             7, 7, 7, 7, 7, 7, 8, 8, 8, 8, 8, 8, 9, 9, 9, 9, 9, 9, 10, 10};
     for (int m = 0; m < 60; ++m) EXPECT_EQ(scarto_minuto(m), attesi[m]) << m;
 }
@@ -52,7 +52,7 @@ TEST(MinuteOffset, NearestTenthOfAnHourHalfwayGoingDown) {
 // One day of soundings of a kind-2 station on 5 January 2025, and what the day's chart asks
 // the canvas to draw.
 class GiornoDiSondaggi : public ::testing::Test {
-protected:
+  protected:
     void sondaggio(int ora, int minuto, const std::string& colonna) {
         scrivi(ora, minuto, test::file_sondaggio("Cind", colonna));
     }

@@ -28,9 +28,9 @@ TEST(ForecastLine, FieldsOfFiveCharactersJoinWholeAndTenths) {
     EXPECT_EQ(v[12], 0);
     EXPECT_EQ(v[23], 0);
 
-    EXPECT_EQ(valori_previsione_da_riga("  -.-  4.5")[0], 0);     // no digits
-    EXPECT_EQ(valori_previsione_da_riga("  4.5 12")[1], 12);      // ends after whole MHz
-    EXPECT_EQ(valori_previsione_da_riga("  4,7")[0], 47);         // the point is not looked at
+    EXPECT_EQ(valori_previsione_da_riga("  -.-  4.5")[0], 0);  // no digits
+    EXPECT_EQ(valori_previsione_da_riga("  4.5 12")[1], 12);   // ends after whole MHz
+    EXPECT_EQ(valori_previsione_da_riga("  4,7")[0], 47);      // the point is not looked at
     std::string piena;
     for (int k = 0; k < 24; ++k) piena += " 10.0";
     v = valori_previsione_da_riga(piena + "  9.9  9.9");  // beyond the 120th: ignored

@@ -12,9 +12,9 @@ using namespace std::chrono;
 
 TEST(StationKey, FirstFourCharactersExactlyInTableOrder) {
     const std::pair<const char*, int> casi[] = {
-        {"Arvo station", 1}, {"Belk", 1}, {"Cind", 2}, {"Dorm 12", 3}, {"Eslo", 4},
-        {"Fa_N", 5},         {"Gurt", 6}, {"gurt", 0}, {" Gurt", 0},   {"Gur", 0},
-        {"", 0},             {"GURT", 0}, {"Fa N", 0}, {"Xyzw", 0},
+        {"Arvo station", 1}, {"Belk", 1}, {"Cind", 2},  {"Dorm 12", 3}, {"Eslo", 4}, {"Fa_N", 5},
+        {"Gurt", 6},         {"gurt", 0}, {" Gurt", 0}, {"Gur", 0},     {"", 0},     {"GURT", 0},
+        {"Fa N", 0},         {"Xyzw", 0},
     };
     for (const auto& [riga, tipo] : casi) EXPECT_EQ(tipo_da_chiave(riga), tipo) << riga;
 }
@@ -28,9 +28,12 @@ TEST(SoundingNames, EachKindsSchemeForTheWorkedExamples) {
     EXPECT_EQ(l2[0], "00");
     EXPECT_EQ(l2[23], "23");
 
-    const char* attesi[] = {"25005H15.TXT",          "CN12A_20250050715.TXT",
-                            "DR34B_20250050715.TXT", "ES056_2025005071500.TXT",
-                            "FN078_2025005071500.TXT", "GT90C_2025005071500.TXT"};
+    const char* attesi[] = {"25005H15.TXT",
+                            "CN12A_20250050715.TXT",
+                            "DR34B_20250050715.TXT",
+                            "ES056_2025005071500.TXT",
+                            "FN078_2025005071500.TXT",
+                            "GT90C_2025005071500.TXT"};
     for (std::int16_t tipo = 1; tipo <= 6; ++tipo) {
         const auto etichette = etichette_per_tipo(tipo);
         EXPECT_EQ(nome_sondaggio(tipo, {"d/", "012025", "005", etichette[7], "15"}),

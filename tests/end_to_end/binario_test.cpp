@@ -21,8 +21,8 @@ struct Esito {
 
 Esito esegui(const fs::path& cartella, const std::string& argomenti) {
     const fs::path out = cartella / ".stdout", err = cartella / ".stderr";
-    const std::string comando = "cd '" + cartella.string() + "' && '" FTES_BINARY "' " +
-                                argomenti + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const std::string comando = "cd '" + cartella.string() + "' && '" FTES_BINARY "' " + argomenti +
+                                " >'" + out.string() + "' 2>'" + err.string() + "'";
     const int s = std::system(comando.c_str());
     Esito e;
     e.stato = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
@@ -35,7 +35,7 @@ Esito esegui(const fs::path& cartella, const std::string& argomenti) {
 
 // A kind-2 station on 5 January 2025 with a forecast and a few soundings.
 class Stazione : public ::testing::Test {
-protected:
+  protected:
     Stazione() {
         dir.scrivi("varnel.ini", "base\r\nbase\\\r\ndata\r\ndata\\\r\ncharts\r\nweb\\\r\n");
         dir.crea_cartella("base/previous_ftEs_plots");
@@ -66,16 +66,18 @@ TEST_F(Stazione, PublishesTwelveChartsSilentlyWithFrameCaptionCurvesAndTicks) {
         ASSERT_TRUE(gif) << slot;
         ASSERT_EQ(gif->larghezza, 286);
         ASSERT_EQ(gif->altezza, 231);
-        EXPECT_EQ(gif->at(35, 100), (canvas::Rgb{255, 255, 0}));  // left frame edge
+        EXPECT_EQ(gif->at(35, 100), (canvas::Rgb{255, 255, 0}));    // left frame edge
         EXPECT_EQ(gif->at(85, 120), (canvas::Rgb{100, 100, 100}));  // 5 h grid line
         int didascalia = 0;  // caption from column 110, rows 4 to 12
         for (int r = 4; r < 14; ++r) {
-            for (int c = 110; c < 210; ++c) didascalia += gif->at(c, r) == canvas::Rgb{255, 255, 128};
+            for (int c = 110; c < 210; ++c)
+                didascalia += gif->at(c, r) == canvas::Rgb{255, 255, 128};
         }
         EXPECT_GT(didascalia, 40) << slot;
         // Forecast 5.0 MHz at 3 h: white dot at column 65, row (215-50)*231/261 = 146, over
         // the grey 5 MHz grid line; December has no forecast file.
-        const canvas::Rgb atteso = slot >= 2 ? canvas::Rgb{255, 255, 255} : canvas::Rgb{100, 100, 100};
+        const canvas::Rgb atteso =
+            slot >= 2 ? canvas::Rgb{255, 255, 255} : canvas::Rgb{100, 100, 100};
         EXPECT_EQ(gif->at(65, 146), atteso) << slot;
         const bool oggi = slot == 6;
         // 07:15 at 12.0 MHz: x 72 (column 107), row 84.1; 07:30 at 16.0 MHz: x 75, row 48.7.
@@ -83,8 +85,9 @@ TEST_F(Stazione, PublishesTwelveChartsSilentlyWithFrameCaptionCurvesAndTicks) {
         EXPECT_EQ(gif->at(110, 49) == (canvas::Rgb{255, 0, 0}), oggi) << slot;
         // The link between them passes column 108 or 109 around row 66.
         int link = 0;
-        for (int r = 60; r < 73; ++r) link += gif->at(108, r) == canvas::Rgb{255, 0, 0} ||
-                                              gif->at(109, r) == canvas::Rgb{255, 0, 0};
+        for (int r = 60; r < 73; ++r)
+            link += gif->at(108, r) == canvas::Rgb{255, 0, 0} ||
+                    gif->at(109, r) == canvas::Rgb{255, 0, 0};
         EXPECT_EQ(link > 5, oggi) << slot;
         // 12:15 "NO": orange tick at x 122 (column 157) from y 1 to 8 (rows 189 to 183).
         EXPECT_EQ(gif->at(157, 186) == (canvas::Rgb{255, 153, 0}), oggi) << slot;

@@ -30,12 +30,13 @@ std::set<std::string> file_in(const fs::path& cartella) {
 
 // The image component with one step made to fail, as the real control can.
 class ComponenteGuasto : public esportazione::Wpdlx {
-public:
+  public:
     enum class Guasto { carica, chiudi, cancellazione };
     explicit ComponenteGuasto(Guasto g) : guasto_(g) {}
     bool carica_bmp(const std::string& p) override {
         bmp_ = p;
-        if (guasto_ == Guasto::carica) return fallito(esportazione::ErroreImmagine::bmp_illeggibile);
+        if (guasto_ == Guasto::carica)
+            return fallito(esportazione::ErroreImmagine::bmp_illeggibile);
         return Wpdlx::carica_bmp(p);
     }
     bool chiudi_immagine() override {
@@ -48,14 +49,14 @@ public:
         return guasto_ != Guasto::chiudi;
     }
 
-private:
+  private:
     Guasto guasto_;
     std::string bmp_;
 };
 
 // A station folder whose varnel.ini names base/, data/ and web/.
 class Pubblicazione : public ::testing::Test {
-protected:
+  protected:
     Pubblicazione() {
         dir.scrivi("varnel.ini", "base\r\nbase/\r\ndata\r\ndata/\r\ncharts\r\nweb/\r\n");
         dir.crea_cartella("base/previous_ftEs_plots");
@@ -210,7 +211,8 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
 
 TEST(ImagePalette, ExactUpTo256ColoursThenAFixedPalette) {
     std::vector<std::uint8_t> rgb;
-    for (int i = 0; i < 256; ++i) rgb.insert(rgb.end(), {std::uint8_t(i), 7, std::uint8_t(255 - i)});
+    for (int i = 0; i < 256; ++i)
+        rgb.insert(rgb.end(), {std::uint8_t(i), 7, std::uint8_t(255 - i)});
     auto img = esportazione::indicizza(rgb.data(), 256);
     ASSERT_EQ(img.tavolozza.size(), 256u);
     for (int i = 0; i < 256; ++i) {

@@ -67,8 +67,8 @@ std::string righe_crlf(const std::vector<std::string>& righe) {
 }
 
 std::string file_sondaggio(std::string_view chiave, std::string_view colonna) {
-    return righe_crlf({std::string(chiave) + " station header", "l2", "l3", "l4", "l5", "l6",
-                       "l7", "ftEs           " + std::string(colonna) + " MHz", "l9"});
+    return righe_crlf({std::string(chiave) + " station header", "l2", "l3", "l4", "l5", "l6", "l7",
+                       "ftEs           " + std::string(colonna) + " MHz", "l9"});
 }
 
 }  // namespace ftes::test

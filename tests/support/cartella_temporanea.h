@@ -9,7 +9,7 @@
 namespace ftes::test {
 
 class CartellaTemporanea {
-public:
+  public:
     CartellaTemporanea();
     ~CartellaTemporanea();
     CartellaTemporanea(const CartellaTemporanea&) = delete;
@@ -22,17 +22,17 @@ public:
     std::filesystem::path scrivi(std::string_view nome, std::string_view contenuto) const;
     void crea_cartella(std::string_view nome) const;
 
-private:
+  private:
     std::filesystem::path percorso_;
 };
 
 // Runs the current test in another directory and goes back when it ends.
 class DirectoryCorrente {
-public:
+  public:
     explicit DirectoryCorrente(const std::filesystem::path& nuova);
     ~DirectoryCorrente();
 
-private:
+  private:
     std::filesystem::path precedente_;
 };
 
