@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/configurazione.h"
 #include "batch/form1.h"
 #include "batch/riga_comando.h"
 #include "platform/file_system.h"
@@ -34,7 +35,15 @@ int main(int argc, char** argv) {
         std::cerr << "ftes-charts: the local date cannot be read; give --date YYYY-MM-DD\n";
         return 2;
     }
-    ftes::Form1 form(*oggi, ftes::Diagnostica(opzioni.verboso ? &std::cerr : nullptr));
+    const ftes::Diagnostica diagnostica(opzioni.verboso ? &std::cerr : nullptr);
+    // Runs on the same station take turns: their exports share the temporary BMP names. A run
+    // that cannot have the lock within a minute goes ahead rather than miss its day.
+    const ftes::platform::FileLock turno(std::string(ftes::nome_configurazione),
+                                         std::chrono::minutes(1));
+    if (turno.file_found() && !turno.locked()) {
+        diagnostica.segnala("run lock", ftes::nome_configurazione, "not held; running anyway");
+    }
+    ftes::Form1 form(*oggi, diagnostica);
     form.caricamento_form();
     return form.stato_uscita();
 }

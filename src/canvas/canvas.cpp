@@ -184,9 +184,10 @@ void Canvas::print_text(std::string_view text) {
     for (int q = 0; q < count; ++q) {
         // Each quad is four vertices of 16 bytes (x, y, z as floats, then a colour); vertex 0
         // is its upper-left corner and vertex 2 its lower-right one.
+        const char* quad = quads.data() + static_cast<std::ptrdiff_t>(q) * 64;
         float v0[2], v2[2];
-        std::memcpy(v0, quads.data() + q * 64, sizeof v0);
-        std::memcpy(v2, quads.data() + q * 64 + 32, sizeof v2);
+        std::memcpy(v0, quad, sizeof v0);
+        std::memcpy(v2, quad + 32, sizeof v2);
         for (long row = whole(v0[1]); row < whole(v2[1]); ++row) {
             for (long col = whole(v0[0]); col < whole(v2[0]); ++col) {
                 set(at_col + col, at_row + row, text_colour_);

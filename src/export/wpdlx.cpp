@@ -32,7 +32,7 @@ std::string_view descrizione(ErroreImmagine errore) {
     return "unknown error";
 }
 
-bool Wpdlx::fallito(ErroreImmagine e, std::string dettaglio) {
+bool Wpdlx::fallito(ErroreImmagine e, const std::string& dettaglio) {
     errore_ = e;
     messaggio_ = std::string(descrizione(e));
     if (!dettaglio.empty()) messaggio_ += " (" + dettaglio + ")";

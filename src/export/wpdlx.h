@@ -39,7 +39,7 @@ class Wpdlx {
     const std::string& messaggio() const { return messaggio_; }
 
   protected:
-    bool fallito(ErroreImmagine e, std::string dettaglio = {});
+    bool fallito(ErroreImmagine e, const std::string& dettaglio = {});
 
   private:
     void libera();

@@ -68,4 +68,23 @@ class ReplacementFile {
     bool committed_ = false;
 };
 
+// An advisory lock held on an existing file while it lives, so that two runs of the batch on
+// the same station (the daily one and an operator's backfill) never interleave their exports.
+class FileLock {
+  public:
+    // Waits up to wait for the lock; locked() tells whether it was had.
+    FileLock(const std::string& path, std::chrono::milliseconds wait);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool locked() const { return locked_; }
+    // Whether the file was there to be locked at all.
+    bool file_found() const { return fd_ >= 0; }
+
+  private:
+    int fd_ = -1;
+    bool locked_ = false;
+};
+
 }  // namespace ftes::platform

@@ -6,7 +6,7 @@
 namespace ftes::platform {
 
 namespace {
-constexpr std::size_t buffer_size = 16 * 1024;
+constexpr std::size_t buffer_size = std::size_t{16} * 1024;
 }
 
 LineReader::LineReader(const std::string& path) : file_(std::make_unique<InputFile>(path)) {

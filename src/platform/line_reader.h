@@ -15,11 +15,11 @@ namespace ftes::platform {
 class LineReader {
   public:
     // The stored part of one line; the rest of a longer line is skipped, not stored.
-    static constexpr std::size_t max_line_length = 64 * 1024;
+    static constexpr std::size_t max_line_length = std::size_t{64} * 1024;
     // The bytes one reader scans at most. Every line the batch reads lies far inside it; a file
     // that goes on beyond it is read as if it ended there, so a damaged file of gigabytes costs
     // no more than this.
-    static constexpr std::size_t max_scanned_bytes = 4 * 1024 * 1024;
+    static constexpr std::size_t max_scanned_bytes = std::size_t{4} * 1024 * 1024;
 
     // Reads the file at path; is_open() tells whether it opened.
     explicit LineReader(const std::string& path);

@@ -96,6 +96,31 @@ TEST_F(Stazione, PublishesTwelveChartsSilentlyWithFrameCaptionCurvesAndTicks) {
     EXPECT_EQ(esegui(dir.percorso(), "--date 2025-01-05").stato, 0);
 }
 
+TEST_F(Stazione, DamagedFilesSpoilNothingElse) {
+    // Beside the good soundings of 07:15 and 07:30: binary bytes, a one-line file, values out of
+    // any range, dashes, a folder in a file's place, and files of hundreds of megabytes in one
+    // line (sparse, so the test costs no disk).
+    // Each begins with the station key, as any file of the folder may be the one listed first.
+    std::string binario = "Cind";
+    for (int i = 0; i < 5000; ++i) binario.push_back(static_cast<char>(i * 131 % 256));
+    dir.scrivi("data/CN12A_20250050800.TXT", binario);
+    dir.scrivi("data/CN12A_20250050805.TXT", "Cind");
+    dir.scrivi("data/CN12A_20250050810.TXT", test::file_sondaggio("Cind", "9999"));
+    dir.scrivi("data/CN12A_20250050815.TXT", test::file_sondaggio("Cind", "-5.0"));
+    dir.scrivi("data/CN12A_20250050820.TXT", test::file_sondaggio("Cind", "1e99"));
+    dir.scrivi("data/CN12A_20250050825.TXT", test::file_sondaggio("Cind", "----"));
+    dir.crea_cartella("data/CN12A_20250050830.TXT");
+    for (const char* enorme : {"data/CN12A_20250050835.TXT", "base/122024.txt"}) {
+        fs::resize_file(dir.scrivi(enorme, "Cind"), 300'000'000);
+    }
+    const Esito e = esegui(dir.percorso(), "--date 2025-01-05");
+    EXPECT_EQ(e.stato, 0);
+    const auto gif = test::decodifica_gif((dir.percorso() / "web" / "plotftEs6.gif").string());
+    ASSERT_TRUE(gif);
+    EXPECT_EQ(gif->at(107, 84), (canvas::Rgb{255, 0, 0}));  // 07:15, 12.0 MHz
+    EXPECT_EQ(gif->at(110, 49), (canvas::Rgb{255, 0, 0}));  // 07:30, 16.0 MHz
+}
+
 TEST_F(Stazione, UsageErrorsWriteNothingAndExitTwo) {
     for (const std::string args : {"--bogus", "--date 2024-02-30", "--date", "stray"}) {
         const Esito e = esegui(dir.percorso(), args);

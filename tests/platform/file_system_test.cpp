@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -35,16 +36,40 @@ TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
         ASSERT_TRUE(f.commit());
     }
     EXPECT_EQ(test::leggi_file(target), "new");
+    // Readable by the web server as any file the umask allows, not private to the batch.
+    const mode_t mask = ::umask(022);
+    {
+        ReplacementFile f(target.string());
+        ASSERT_TRUE(f.commit());
+    }
+    ::umask(mask);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
     {
         ReplacementFile f(target.string());
         ASSERT_EQ(::write(f.descriptor(), "abandoned", 9), 9);
     }  // not committed
-    EXPECT_EQ(test::leggi_file(target), "new");
+    EXPECT_EQ(test::leggi_file(target), "");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.percorso()), fs::directory_iterator()), 1);
 
     ReplacementFile nowhere((dir.percorso() / "missing" / "x.gif").string());
     EXPECT_FALSE(nowhere.is_open());
     EXPECT_FALSE(nowhere.commit());
+}
+
+TEST(FileLock, OneHolderAtATime) {
+    test::CartellaTemporanea dir;
+    const std::string ini = dir.scrivi("varnel.ini", "x").string();
+    {
+        FileLock primo(ini, std::chrono::milliseconds(0));
+        ASSERT_TRUE(primo.locked());
+        FileLock secondo(ini, std::chrono::milliseconds(50));
+        EXPECT_FALSE(secondo.locked());
+    }
+    EXPECT_TRUE(FileLock(ini, std::chrono::milliseconds(0)).locked());
+    EXPECT_FALSE(
+        FileLock((dir.percorso() / "none").string(), std::chrono::milliseconds(0)).locked());
 }
 
 }  // namespace

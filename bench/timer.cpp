@@ -1,0 +1,81 @@
+// ftes-bench-timer: runs commands as processes, alternating them, and prints for each the
+// median wall time over the runs and the peak resident memory of its slowest-memory run.
+//   ftes-bench-timer RUNS -- label1 cmd1 args... -- label2 cmd2 args...
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Command {
+    std::string label;
+    std::vector<char*> argv;
+    std::vector<double> seconds;
+    long peak_kib = 0;
+};
+
+bool run(Command& c) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execvp(c.argv[0], c.argv.data());
+        std::_Exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return false;
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    c.seconds.push_back(took.count());
+    c.peak_kib = std::max(c.peak_kib, usage.ru_maxrss);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: ftes-bench-timer RUNS -- label cmd args... [-- ...]\n");
+        return 2;
+    }
+    const int runs = std::atoi(argv[1]);
+    std::vector<Command> commands;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string(argv[i]) == "--") {
+            if (i + 1 < argc) commands.push_back({argv[++i], {}, {}, 0});
+        } else if (!commands.empty()) {
+            commands.back().argv.push_back(argv[i]);
+        }
+    }
+    for (auto& c : commands) c.argv.push_back(nullptr);
+    for (auto& c : commands) run(c);  // warm-up: page cache and dynamic loader
+    for (auto& c : commands) c.seconds.clear(), c.peak_kib = 0;
+    for (int r = 0; r < runs; ++r) {
+        for (auto& c : commands) {
+            if (!run(c)) {
+                std::fprintf(stderr, "%s failed\n", c.label.c_str());
+                return 1;
+            }
+        }
+    }
+    for (const auto& c : commands) {
+        std::printf("%-28s median %8.2f ms   peak RSS %6.2f MiB   (%d runs)\n", c.label.c_str(),
+                    median(c.seconds) * 1e3, c.peak_kib / 1024.0, runs);
+    }
+    if (commands.size() >= 2) {
+        std::printf("ratio %s / %s: %.2f\n", commands[0].label.c_str(), commands[1].label.c_str(),
+                    median(commands[0].seconds) / median(commands[1].seconds));
+    }
+    return 0;
+}

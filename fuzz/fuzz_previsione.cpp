@@ -1,0 +1,19 @@
+// The forecast reader on arbitrary bytes: line 2 becomes 24 values, whatever it holds.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "curves/previsione.h"
+#include "platform/line_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    auto file = ftes::platform::LineReader::from_memory(
+        std::string_view(reinterpret_cast<const char*>(data), size));
+    std::string riga;
+    for (int n = 0; n < 2; ++n) {
+        if (auto letta = file.next_line()) riga = std::move(*letta);
+    }
+    (void)ftes::valori_previsione_da_riga(riga);
+    return 0;
+}
