@@ -61,9 +61,10 @@ int main(int argc, char** argv) {
             p += lines.back().size();
             while (*p == '\r' || *p == '\n') ++p;
         }
-        for (auto* s : {&base, &data, &web}) {
-            const std::string& v = lines[static_cast<std::size_t>(2 * (s == &base ? 0 : s == &data ? 1 : 2) + 1)];
-            *s = v;
+        base = lines[1];
+        data = lines[3];
+        web = lines[5];
+        for (std::string* s : {&base, &data, &web}) {
             for (char& c : *s) c = c == '\\' ? '/' : c;
         }
     }
@@ -73,7 +74,8 @@ int main(int argc, char** argv) {
         const year_month_day ymd{today + days{slot - 6}};
         const int yy = int(ymd.year());
         const unsigned mm = unsigned(ymd.month());
-        const int doy = (sys_days{ymd} - sys_days{year_month_day{ymd.year(), January, day{1}}}).count() + 1;
+        const int doy =
+            (sys_days{ymd} - sys_days{year_month_day{ymd.year(), January, day{1}}}).count() + 1;
         if (DIR* dir = ::opendir(data.empty() ? "." : data.c_str())) {
             while (const dirent* e = ::readdir(dir)) {
                 if (e->d_name[0] == '.') continue;
