@@ -1,6 +1,8 @@
 // ftes-bench-timer: runs commands as processes, alternating them, and prints for each the
 // median wall time over the runs and the peak resident memory of its slowest-memory run.
-//   ftes-bench-timer RUNS -- label1 cmd1 args... -- label2 cmd2 args...
+//   ftes-bench-timer RUNS -- label1 [@DIR] cmd1 args... -- label2 [@DIR] cmd2 args...
+// A command with @DIR runs in that directory. After three warm-up rounds the commands run in
+// turn, so that a change in the machine's load touches all of them alike.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +18,7 @@ namespace {
 
 struct Command {
     std::string label;
+    std::string dir;
     std::vector<char*> argv;
     std::vector<double> seconds;
     long peak_kib = 0;
@@ -25,6 +28,7 @@ bool run(Command& c) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (!c.dir.empty() && ::chdir(c.dir.c_str()) != 0) std::_Exit(126);
         ::execvp(c.argv[0], c.argv.data());
         std::_Exit(127);
     }
@@ -53,13 +57,17 @@ int main(int argc, char** argv) {
     std::vector<Command> commands;
     for (int i = 2; i < argc; ++i) {
         if (std::string(argv[i]) == "--") {
-            if (i + 1 < argc) commands.push_back({argv[++i], {}, {}, 0});
+            if (i + 1 < argc) commands.push_back({argv[++i], {}, {}, {}, 0});
+        } else if (!commands.empty() && commands.back().argv.empty() && argv[i][0] == '@') {
+            commands.back().dir = argv[i] + 1;
         } else if (!commands.empty()) {
             commands.back().argv.push_back(argv[i]);
         }
     }
     for (auto& c : commands) c.argv.push_back(nullptr);
-    for (auto& c : commands) run(c);  // warm-up: page cache and dynamic loader
+    for (int w = 0; w < 3; ++w) {
+        for (auto& c : commands) run(c);  // warm-up: page cache and dynamic loader
+    }
     for (auto& c : commands) c.seconds.clear(), c.peak_kib = 0;
     for (int r = 0; r < runs; ++r) {
         for (auto& c : commands) {

@@ -3,9 +3,8 @@
 namespace ftes {
 
 std::string due_cifre(int numero) {
-    std::string testo = std::to_string(numero);
-    if (testo.size() == 1) testo.insert(0, "0");
-    return testo;
+    const std::string testo = std::to_string(numero);
+    return testo.size() == 1 ? "0" + testo : testo;
 }
 
 std::string testo_minuto(int indice_minuto) {
@@ -24,12 +23,9 @@ GiornoCalcolato calcola_giorno(std::chrono::year_month_day oggi, int indice_data
 
     const year_month_day primo_gennaio{data.year(), January, day{1}};
     const auto numero = (sys_days{data} - sys_days{primo_gennaio}).count() + 1;
-    g.giorno_anno = std::to_string(numero);
-    if (g.giorno_anno.size() == 1) {
-        g.giorno_anno.insert(0, "00");
-    } else if (g.giorno_anno.size() == 2) {
-        g.giorno_anno.insert(0, "0");
-    }
+    // "00" in front of one digit, "0" in front of two; three digits stay as they are.
+    const std::string cifre = std::to_string(numero);
+    g.giorno_anno = cifre.size() < 3 ? std::string(3 - cifre.size(), '0') + cifre : cifre;
     g.mese_anno = g.mese + g.anno;
     g.data_estesa = g.giorno + "/" + g.mese + "/" + g.anno;
     return g;

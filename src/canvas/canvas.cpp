@@ -1,12 +1,14 @@
 #include "canvas/canvas.h"
 
 #include <stb_easy_font.h>
-#include <stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
+
+#include "canvas/bmp.h"
+#include "platform/file_system.h"
 
 namespace ftes::canvas {
 
@@ -197,13 +199,16 @@ void Canvas::print_text(std::string_view text) {
 }
 
 void Canvas::clear() {
-    for (long row = 0; row < height_; ++row) {
-        for (long col = 0; col < width_; ++col) set(col, row, background_);
+    // The whole area at once: the first row pixel by pixel, then copies of it.
+    for (long col = 0; col < width_; ++col) set(col, 0, background_);
+    const auto row_bytes = static_cast<std::size_t>(width_) * 3;
+    for (std::size_t at = row_bytes; at < pixels_.size(); at += row_bytes) {
+        std::copy_n(pixels_.begin(), row_bytes, pixels_.begin() + static_cast<std::ptrdiff_t>(at));
     }
 }
 
 bool Canvas::capture_bmp(const std::string& path) const {
-    return stbi_write_bmp(path.c_str(), width_, height_, 3, pixels_.data()) != 0;
+    return platform::write_whole_file(path, codifica_bmp(pixels_.data(), width_, height_));
 }
 
 }  // namespace ftes::canvas

@@ -35,15 +35,23 @@ ImmagineIndicizzata indicizza(const std::uint8_t* rgb, std::size_t pixel) {
     ImmagineIndicizzata out;
     out.indici.resize(pixel);
     std::unordered_map<std::uint32_t, std::uint8_t> posto;
+    // A chart is long runs of one colour: the previous pixel's index is the usual answer.
+    std::uint32_t ultima = 0xFFFFFFFF;
+    std::uint8_t indice = 0;
     for (std::size_t i = 0; i < pixel; ++i) {
         const std::uint8_t* p = rgb + i * 3;
-        const auto [it, nuovo] = posto.try_emplace(chiave(p), static_cast<std::uint8_t>(0));
-        if (nuovo) {
-            if (out.tavolozza.size() == 256) return riduci_332(rgb, pixel);
-            it->second = static_cast<std::uint8_t>(out.tavolozza.size());
-            out.tavolozza.push_back({p[0], p[1], p[2]});
+        const std::uint32_t k = chiave(p);
+        if (k != ultima) {
+            const auto [it, nuovo] = posto.try_emplace(k, static_cast<std::uint8_t>(0));
+            if (nuovo) {
+                if (out.tavolozza.size() == 256) return riduci_332(rgb, pixel);
+                it->second = static_cast<std::uint8_t>(out.tavolozza.size());
+                out.tavolozza.push_back({p[0], p[1], p[2]});
+            }
+            ultima = k;
+            indice = it->second;
         }
-        out.indici[i] = it->second;
+        out.indici[i] = indice;
     }
     return out;
 }

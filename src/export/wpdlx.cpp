@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "export/lettura_bmp.h"
 #include "export/tavolozza.h"
 #include "platform/file_system.h"
 
@@ -26,6 +27,8 @@ std::string_view descrizione(ErroreImmagine errore) {
             return "cannot create a file in the target folder";
         case ErroreImmagine::codifica_gif:
             return "GIF encoding failed";
+        case ErroreImmagine::scrittura_gif:
+            return "cannot write the GIF";
         case ErroreImmagine::sostituzione:
             return "cannot replace the GIF";
     }
@@ -41,15 +44,28 @@ bool Wpdlx::fallito(ErroreImmagine e, const std::string& dettaglio) {
 
 bool Wpdlx::carica_bmp(const std::string& percorso) {
     libera();
+    // The largest BMP the component takes: max_side squared at 32 bits, plus headers.
+    constexpr std::size_t max_bytes = std::size_t{max_side} * max_side * 4 + 4096;
+    const auto file = platform::read_whole_file(percorso, max_bytes);
+    if (!file) return fallito(ErroreImmagine::bmp_illeggibile, "cannot read the file");
+    if (auto img = leggi_bmp_24(file->data(), file->size(), max_side)) {
+        larghezza_ = img->larghezza;
+        altezza_ = img->altezza;
+        rgb_ = std::move(img->rgb);
+        errore_ = ErroreImmagine::nessuno;
+        return true;
+    }
+    // Any other kind of BMP goes to the general decoder.
+    const int lunghezza = static_cast<int>(file->size());
     int w = 0, h = 0, canali = 0;
-    if (stbi_info(percorso.c_str(), &w, &h, &canali) == 0) {
+    if (stbi_info_from_memory(file->data(), lunghezza, &w, &h, &canali) == 0) {
         return fallito(ErroreImmagine::bmp_illeggibile, stbi_failure_reason());
     }
     if (w <= 0 || h <= 0 || w > max_side || h > max_side) {
         return fallito(ErroreImmagine::bmp_troppo_grande);
     }
-    std::unique_ptr<stbi_uc, void (*)(void*)> dati(stbi_load(percorso.c_str(), &w, &h, &canali, 3),
-                                                   stbi_image_free);
+    std::unique_ptr<stbi_uc, void (*)(void*)> dati(
+        stbi_load_from_memory(file->data(), lunghezza, &w, &h, &canali, 3), stbi_image_free);
     if (!dati) return fallito(ErroreImmagine::bmp_illeggibile, stbi_failure_reason());
     if (w <= 0 || h <= 0 || w > max_side || h > max_side) {
         return fallito(ErroreImmagine::bmp_troppo_grande);
@@ -79,12 +95,19 @@ std::vector<int> ordine_righe(int altezza, bool interlacciata) {
     return righe;
 }
 
-bool scrivi_gif(platform::ReplacementFile& file, int w, int h, const ImmagineIndicizzata& img,
-                bool interlacciata) {
+int accoda(GifFileType* gif, const GifByteType* dati, int quanti) {
+    auto* out = static_cast<std::vector<unsigned char>*>(gif->UserData);
+    out->insert(out->end(), dati, dati + quanti);
+    return quanti;
+}
+
+// Encodes the indexed picture as a GIF held in memory.
+bool codifica(int w, int h, const ImmagineIndicizzata& img, bool interlacciata,
+              std::vector<unsigned char>& out) {
+    out.clear();
     int errore = 0;
-    GifFileType* gif = EGifOpenFileHandle(file.descriptor(), &errore);
+    GifFileType* gif = EGifOpen(&out, accoda, &errore);
     if (gif == nullptr) return false;
-    file.release_descriptor();  // giflib closes it
     // The colour table of a GIF has a power of two entries; unused ones stay black.
     int dimensione = 2;
     while (dimensione < static_cast<int>(img.tavolozza.size())) dimensione *= 2;
@@ -104,7 +127,6 @@ bool scrivi_gif(platform::ReplacementFile& file, int w, int h, const ImmagineInd
         ok = EGifPutLine(gif, riga.data(), w) == GIF_OK;
     }
     GifFreeMapObject(mappa);
-    // Closing flushes and closes the file; its failure (a full disk) fails the GIF.
     return EGifCloseFile(gif, &errore) == GIF_OK && ok;
 }
 
@@ -112,12 +134,20 @@ bool scrivi_gif(platform::ReplacementFile& file, int w, int h, const ImmagineInd
 
 bool Wpdlx::salva_gif(const std::string& percorso, bool interlacciata) {
     if (rgb_.empty()) return fallito(ErroreImmagine::nessuna_immagine);
+    if (gif_.empty() || gif_interlacciata_ != interlacciata) {
+        const ImmagineIndicizzata img =
+            indicizza(rgb_.data(), static_cast<std::size_t>(larghezza_) * altezza_);
+        if (!codifica(larghezza_, altezza_, img, interlacciata, gif_)) {
+            gif_.clear();
+            return fallito(ErroreImmagine::codifica_gif);
+        }
+        gif_interlacciata_ = interlacciata;
+    }
+    // Written beside the target and renamed over it once complete.
     platform::ReplacementFile file(percorso);
     if (!file.is_open()) return fallito(ErroreImmagine::file_temporaneo, std::strerror(errno));
-    const ImmagineIndicizzata img =
-        indicizza(rgb_.data(), static_cast<std::size_t>(larghezza_) * altezza_);
-    if (!scrivi_gif(file, larghezza_, altezza_, img, interlacciata)) {
-        return fallito(ErroreImmagine::codifica_gif);
+    if (!file.write(gif_.data(), gif_.size())) {
+        return fallito(ErroreImmagine::scrittura_gif, std::strerror(errno));
     }
     if (!file.commit()) return fallito(ErroreImmagine::sostituzione, std::strerror(errno));
     errore_ = ErroreImmagine::nessuno;
@@ -125,6 +155,7 @@ bool Wpdlx::salva_gif(const std::string& percorso, bool interlacciata) {
 }
 
 void Wpdlx::libera() {
+    gif_.clear();
     rgb_.clear();
     rgb_.shrink_to_fit();
     larghezza_ = altezza_ = 0;

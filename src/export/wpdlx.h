@@ -15,7 +15,8 @@ enum class ErroreImmagine {
     bmp_troppo_grande,  // the BMP is larger than the component takes
     nessuna_immagine,   // salva_gif without a picture loaded
     file_temporaneo,    // no temporary file could be made beside the GIF (folder missing?)
-    codifica_gif,       // giflib failed while writing
+    codifica_gif,       // giflib failed to encode the picture
+    scrittura_gif,      // the GIF could not be written out (a full disk)
     sostituzione,       // the finished GIF could not be renamed over the old one
 };
 
@@ -47,6 +48,10 @@ class Wpdlx {
     int larghezza_ = 0;
     int altezza_ = 0;
     std::vector<std::uint8_t> rgb_;
+    // The picture encoded as a GIF by the last salva_gif, reused while the picture and the
+    // interlacing stay the same: the current and the archive chart are one encoding.
+    std::vector<unsigned char> gif_;
+    bool gif_interlacciata_ = false;
     ErroreImmagine errore_ = ErroreImmagine::nessuno;
     std::string messaggio_;
 };

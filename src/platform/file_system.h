@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ftes::platform {
 
@@ -26,6 +27,14 @@ std::optional<std::string> first_regular_file(const std::string& folder);
 
 bool remove_file(const std::string& path);
 
+// The whole content of a regular file of at most max_bytes; nothing when it cannot be read or is
+// larger.
+std::optional<std::vector<unsigned char>> read_whole_file(const std::string& path,
+                                                          std::size_t max_bytes);
+
+// Creates or truncates the file and writes the bytes in one go; false when any of it fails.
+bool write_whole_file(const std::string& path, const std::vector<unsigned char>& bytes);
+
 // A regular file opened for sequential reading. Anything that is not a regular file (a folder, a
 // FIFO, a device) is refused at open, so a read can never block or loop.
 class InputFile {
@@ -38,9 +47,12 @@ class InputFile {
     bool is_open() const { return fd_ >= 0; }
     // Bytes read into buf, 0 at end of file, -1 on a read error.
     long read(char* buf, std::size_t size);
+    // The size the file had when it was opened.
+    std::size_t size_at_open() const { return size_; }
 
   private:
     int fd_ = -1;
+    std::size_t size_ = 0;
 };
 
 // A file written next to its final place and renamed over it once complete, so that no reader
@@ -53,9 +65,8 @@ class ReplacementFile {
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     bool is_open() const { return fd_ >= 0; }
-    int descriptor() const { return fd_; }
-    // The descriptor now belongs to someone who closes it (giflib does).
-    void release_descriptor() { fd_ = -1; }
+    // Appends the bytes; false when they could not all be written (a full disk).
+    bool write(const unsigned char* data, std::size_t size);
     // Renames the written file over the target. False when that fails; the target is then as it
     // was before.
     bool commit();

@@ -72,6 +72,51 @@ bool remove_file(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
+namespace {
+
+bool write_all(int fd, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<unsigned char>> read_whole_file(const std::string& path,
+                                                          std::size_t max_bytes) {
+    InputFile file(path);
+    if (!file.is_open() || file.size_at_open() > max_bytes) return std::nullopt;
+    // Room for the file as it was opened and one byte more, to see its end in the same read;
+    // a file that grows meanwhile is read on in steps, up to max_bytes.
+    std::vector<unsigned char> bytes(file.size_at_open() + 1);
+    std::size_t size = 0;
+    for (;;) {
+        if (size == bytes.size()) {
+            if (size > max_bytes) return std::nullopt;
+            bytes.resize(size + 64 * 1024);
+        }
+        const long n = file.read(reinterpret_cast<char*>(bytes.data() + size), bytes.size() - size);
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        size += static_cast<std::size_t>(n);
+    }
+    if (size > max_bytes) return std::nullopt;
+    bytes.resize(size);
+    return bytes;
+}
+
+bool write_whole_file(const std::string& path, const std::vector<unsigned char>& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    const bool written = write_all(fd, bytes.data(), bytes.size());
+    return ::close(fd) == 0 && written;
+}
+
 InputFile::InputFile(const std::string& path) {
     // Non-blocking open so that a FIFO in the data folder cannot stall the batch.
     fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -80,7 +125,9 @@ InputFile::InputFile(const std::string& path) {
     if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd_);
         fd_ = -1;
+        return;
     }
+    size_ = static_cast<std::size_t>(st.st_size);
 }
 
 InputFile::~InputFile() {
@@ -115,6 +162,10 @@ ReplacementFile::ReplacementFile(const std::string& target) : target_(target) {
 ReplacementFile::~ReplacementFile() {
     if (fd_ >= 0) ::close(fd_);
     if (!committed_ && !temp_path_.empty()) ::unlink(temp_path_.c_str());
+}
+
+bool ReplacementFile::write(const unsigned char* data, std::size_t size) {
+    return fd_ >= 0 && write_all(fd_, data, size);
 }
 
 bool ReplacementFile::commit() {

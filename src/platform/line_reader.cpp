@@ -12,7 +12,7 @@ constexpr std::size_t buffer_size = std::size_t{16} * 1024;
 LineReader::LineReader(const std::string& path) : file_(std::make_unique<InputFile>(path)) {
     open_ = file_->is_open();
     at_end_ = !open_;
-    if (open_) buffer_ = std::make_unique<char[]>(buffer_size);
+    if (open_) buffer_ = std::make_unique_for_overwrite<char[]>(buffer_size);
 }
 
 LineReader LineReader::from_memory(std::string_view text) {

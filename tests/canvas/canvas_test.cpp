@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "batch/form1.h"
+#include "canvas/bmp.h"
 #include "canvas/colori.h"
 #include "support/cartella_temporanea.h"
 
@@ -152,6 +153,29 @@ TEST(Canvas, CaptureWritesTheDrawingAreaAsBmp) {
     EXPECT_TRUE(std::equal(px, px + w * h * 3, a.rgb().begin()));
     stbi_image_free(px);
     EXPECT_FALSE(a.capture_bmp((dir.percorso() / "missing" / "g.bmp").string()));
+}
+
+}  // namespace
+}  // namespace ftes::canvas
+
+namespace ftes::canvas {
+namespace {
+
+TEST(Bmp, DecodesBackToThePictureForEveryRowPadding) {
+    for (int w = 1; w <= 5; ++w) {
+        std::vector<std::uint8_t> rgb;
+        for (int i = 0; i < w * 3 * 3; ++i) rgb.push_back(static_cast<std::uint8_t>(i * 29 + w));
+        const auto bmp = codifica_bmp(rgb.data(), w, 3);
+        EXPECT_EQ(bmp.size(), 54u + static_cast<std::size_t>((w * 3 + 3) / 4 * 4 * 3));
+        int dw = 0, dh = 0, n = 0;
+        stbi_uc* px =
+            stbi_load_from_memory(bmp.data(), static_cast<int>(bmp.size()), &dw, &dh, &n, 3);
+        ASSERT_NE(px, nullptr) << w;
+        EXPECT_EQ(dw, w);
+        EXPECT_EQ(dh, 3);
+        EXPECT_TRUE(std::equal(rgb.begin(), rgb.end(), px)) << w;
+        stbi_image_free(px);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <stb_image.h>
 #include <sys/resource.h>
 
 #include <csignal>
@@ -7,6 +8,8 @@
 #include <sstream>
 
 #include "batch/form1.h"
+#include "canvas/bmp.h"
+#include "export/lettura_bmp.h"
 #include "export/nomi_file.h"
 #include "export/tavolozza.h"
 #include "export/wpdlx.h"
@@ -176,7 +179,7 @@ TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
     const bool scritto = componente.salva_gif((web() / "plotftEs6.gif").string(), false);
     setrlimit(RLIMIT_FSIZE, &vecchio);
     EXPECT_FALSE(scritto);
-    EXPECT_EQ(componente.errore(), esportazione::ErroreImmagine::codifica_gif);
+    EXPECT_EQ(componente.errore(), esportazione::ErroreImmagine::scrittura_gif);
     EXPECT_EQ(test::leggi_file(web() / "plotftEs6.gif"), prima);
     EXPECT_EQ(file_in(web()), sei_correnti);  // no temporary file left behind
 }
@@ -207,6 +210,53 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
     dir.scrivi("bad.bmp", "BM not really a bitmap");
     EXPECT_FALSE(c.carica_bmp((dir.percorso() / "bad.bmp").string()));
     EXPECT_FALSE(c.salva_gif((dir.percorso() / "after.gif").string(), false));
+}
+
+TEST(BmpReading, PlainBmpReadsLikeTheGeneralDecoderAndAnythingElseIsLeftToIt) {
+    for (const int w : {1, 2, 3, 4, 5, 286}) {
+        std::vector<std::uint8_t> rgb;
+        for (int i = 0; i < w * 7 * 3; ++i) rgb.push_back(static_cast<std::uint8_t>(i * 37 + w));
+        std::vector<unsigned char> bmp = canvas::codifica_bmp(rgb.data(), w, 7);
+        for (const bool dall_alto : {false, true}) {
+            if (dall_alto) {
+                // The same picture stored top row first, with a negative height.
+                const auto riga = static_cast<std::size_t>((w * 3 + 3) / 4 * 4);
+                std::vector<unsigned char> capovolta(bmp.begin(), bmp.begin() + 54);
+                for (std::size_t r = 7; r-- > 0;) {
+                    const auto da = bmp.begin() + 54 + static_cast<std::ptrdiff_t>(r * riga);
+                    capovolta.insert(capovolta.end(), da, da + static_cast<std::ptrdiff_t>(riga));
+                }
+                capovolta[22] = 0xF9, capovolta[23] = capovolta[24] = capovolta[25] = 0xFF;  // -7
+                bmp = capovolta;
+            }
+            const auto img = esportazione::leggi_bmp_24(bmp.data(), bmp.size(), 4096);
+            ASSERT_TRUE(img) << w;
+            int sw = 0, sh = 0, n = 0;
+            stbi_uc* px =
+                stbi_load_from_memory(bmp.data(), static_cast<int>(bmp.size()), &sw, &sh, &n, 3);
+            ASSERT_NE(px, nullptr);
+            EXPECT_EQ(img->larghezza, sw);
+            EXPECT_EQ(img->altezza, sh);
+            EXPECT_TRUE(std::equal(img->rgb.begin(), img->rgb.end(), px)) << w << dall_alto;
+            EXPECT_TRUE(std::equal(rgb.begin(), rgb.end(), img->rgb.begin())) << w << dall_alto;
+            stbi_image_free(px);
+        }
+    }
+    std::vector<std::uint8_t> rgb(4 * 4 * 3, 200);
+    const std::vector<unsigned char> buona = canvas::codifica_bmp(rgb.data(), 4, 4);
+    auto guasta = [&](std::size_t at, unsigned char v) {
+        auto b = buona;
+        b[at] = v;
+        return esportazione::leggi_bmp_24(b.data(), b.size(), 4096).has_value();
+    };
+    EXPECT_FALSE(guasta(0, 'X'));    // signature
+    EXPECT_FALSE(guasta(14, 108));   // another info header
+    EXPECT_FALSE(guasta(28, 32));    // 32 bits a pixel
+    EXPECT_FALSE(guasta(30, 1));     // compressed
+    EXPECT_FALSE(guasta(18, 40));    // wider than the data holds
+    EXPECT_FALSE(guasta(10, 0xF0));  // pixel data beyond the end
+    EXPECT_FALSE(esportazione::leggi_bmp_24(buona.data(), buona.size() - 1, 4096).has_value());
+    EXPECT_FALSE(esportazione::leggi_bmp_24(buona.data(), buona.size(), 3).has_value());
 }
 
 TEST(ImagePalette, ExactUpTo256ColoursThenAFixedPalette) {

@@ -31,7 +31,7 @@ TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
     {
         ReplacementFile f(target.string());
         ASSERT_TRUE(f.is_open());
-        ASSERT_EQ(::write(f.descriptor(), "new", 3), 3);
+        ASSERT_TRUE(f.write(reinterpret_cast<const unsigned char*>("new"), 3));
         EXPECT_EQ(test::leggi_file(target), "old");
         ASSERT_TRUE(f.commit());
     }
@@ -48,7 +48,7 @@ TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
                   fs::perms::others_read);
     {
         ReplacementFile f(target.string());
-        ASSERT_EQ(::write(f.descriptor(), "abandoned", 9), 9);
+        ASSERT_TRUE(f.write(reinterpret_cast<const unsigned char*>("abandoned"), 9));
     }  // not committed
     EXPECT_EQ(test::leggi_file(target), "");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.percorso()), fs::directory_iterator()), 1);
