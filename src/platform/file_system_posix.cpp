@@ -98,7 +98,7 @@ std::optional<std::vector<unsigned char>> read_whole_file(const std::string& pat
     for (;;) {
         if (size == bytes.size()) {
             if (size > max_bytes) return std::nullopt;
-            bytes.resize(size + 64 * 1024);
+            bytes.resize(size + std::size_t{64} * 1024);
         }
         const long n = file.read(reinterpret_cast<char*>(bytes.data() + size), bytes.size() - size);
         if (n < 0) return std::nullopt;
