@@ -17,16 +17,14 @@ Form1::Form1(std::chrono::year_month_day oggi_, Diagnostica diagnostica_,
       wpdlx1(*componente_),
       diagnostica(diagnostica_) {}
 
-bool Form1::passo(std::string_view nome, const std::function<void()>& azione) {
+void Form1::passo(std::string_view nome, const std::function<void()>& azione) {
     try {
         azione();
-        return true;
     } catch (const std::exception& e) {
         diagnostica.segnala(nome, "", e.what());
     } catch (...) {
         diagnostica.segnala(nome, "", "failed");
     }
-    return false;
 }
 
 void Form1::caricamento_form() {

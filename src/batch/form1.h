@@ -98,8 +98,8 @@ class Form1 {
 
   protected:
     // Runs one step of the batch by itself: whatever it throws is absorbed (and told with
-    // --verbose) so that the next step still runs. True when the step completed.
-    bool passo(std::string_view nome, const std::function<void()>& azione);
+    // --verbose) so that the next step still runs.
+    void passo(std::string_view nome, const std::function<void()>& azione);
 };
 
 }  // namespace ftes

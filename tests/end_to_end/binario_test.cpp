@@ -144,6 +144,15 @@ TEST_F(Stazione, FailedExportsGiveStatusOneAndVerboseSaysWhy) {
         << e.err;
     EXPECT_NE(e.err.find("export: current GIF: web/plotftEs1.gif"), std::string::npos) << e.err;
 
+    // A data folder whose files belong to no known station.
+    fs::remove_all(dir.percorso() / "data");
+    dir.scrivi("data/notes.txt", "Station log\r\n");
+    const Esito stazione = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_NE(stazione.err.find("station: data/notes.txt: first line \"Station log\" holds no "
+                                "station key"),
+              std::string::npos)
+        << stazione.err;
+
     fs::remove(dir.percorso() / "varnel.ini");
     const Esito senza = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     EXPECT_NE(senza.err.find("configuration: " + dir.percorso().string() + "/varnel.ini"),
