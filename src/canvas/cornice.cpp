@@ -45,10 +45,6 @@ constexpr std::array<PassoCornice, 23> passi{{
 
 }  // namespace
 
-const std::array<PassoCornice, 23>& passi_cornice() {
-    return passi;
-}
-
 void disegna_cornice(Canvas& area) {
     for (const PassoCornice& p : passi) {
         if (p.tipo == PassoCornice::Tipo::linea) {

@@ -17,9 +17,6 @@ struct PassoCornice {
     std::string_view testo;
 };
 
-// The 23 steps, in the order they are drawn.
-const std::array<PassoCornice, 23>& passi_cornice();
-
 void disegna_cornice(Canvas& area);
 
 }  // namespace ftes::canvas

@@ -42,37 +42,43 @@ bool Wpdlx::fallito(ErroreImmagine e, const std::string& dettaglio) {
     return false;
 }
 
+namespace {
+
+bool entro_i_limiti(int w, int h) {
+    return w > 0 && h > 0 && w <= Wpdlx::max_side && h <= Wpdlx::max_side;
+}
+
+// Any BMP the plain 24-bit reader does not take, through the general decoder; the reason of a
+// failure is left in stbi_failure_reason().
+std::optional<ImmagineRgb> decodifica_generale(const std::vector<unsigned char>& file) {
+    const int lunghezza = static_cast<int>(file.size());
+    int w = 0, h = 0, canali = 0;
+    // The header first, so that a picture too large is refused before it is allocated.
+    if (stbi_info_from_memory(file.data(), lunghezza, &w, &h, &canali) == 0) return std::nullopt;
+    if (!entro_i_limiti(w, h)) return ImmagineRgb{w, h, {}};
+    std::unique_ptr<stbi_uc, void (*)(void*)> dati(
+        stbi_load_from_memory(file.data(), lunghezza, &w, &h, &canali, 3), stbi_image_free);
+    if (!dati) return std::nullopt;
+    return ImmagineRgb{w, h, {dati.get(), dati.get() + static_cast<std::size_t>(w) * h * 3}};
+}
+
+}  // namespace
+
 bool Wpdlx::carica_bmp(const std::string& percorso) {
     libera();
     // The largest BMP the component takes: max_side squared at 32 bits, plus headers.
     constexpr std::size_t max_bytes = std::size_t{max_side} * max_side * 4 + 4096;
     const auto file = platform::read_whole_file(percorso, max_bytes);
     if (!file) return fallito(ErroreImmagine::bmp_illeggibile, "cannot read the file");
-    if (auto img = leggi_bmp_24(file->data(), file->size(), max_side)) {
-        larghezza_ = img->larghezza;
-        altezza_ = img->altezza;
-        rgb_ = std::move(img->rgb);
-        errore_ = ErroreImmagine::nessuno;
-        return true;
-    }
-    // Any other kind of BMP goes to the general decoder.
-    const int lunghezza = static_cast<int>(file->size());
-    int w = 0, h = 0, canali = 0;
-    if (stbi_info_from_memory(file->data(), lunghezza, &w, &h, &canali) == 0) {
-        return fallito(ErroreImmagine::bmp_illeggibile, stbi_failure_reason());
-    }
-    if (w <= 0 || h <= 0 || w > max_side || h > max_side) {
+    auto img = leggi_bmp_24(file->data(), file->size(), max_side);
+    if (!img) img = decodifica_generale(*file);
+    if (!img) return fallito(ErroreImmagine::bmp_illeggibile, stbi_failure_reason());
+    if (!entro_i_limiti(img->larghezza, img->altezza)) {
         return fallito(ErroreImmagine::bmp_troppo_grande);
     }
-    std::unique_ptr<stbi_uc, void (*)(void*)> dati(
-        stbi_load_from_memory(file->data(), lunghezza, &w, &h, &canali, 3), stbi_image_free);
-    if (!dati) return fallito(ErroreImmagine::bmp_illeggibile, stbi_failure_reason());
-    if (w <= 0 || h <= 0 || w > max_side || h > max_side) {
-        return fallito(ErroreImmagine::bmp_troppo_grande);
-    }
-    larghezza_ = w;
-    altezza_ = h;
-    rgb_.assign(dati.get(), dati.get() + static_cast<std::size_t>(w) * h * 3);
+    larghezza_ = img->larghezza;
+    altezza_ = img->altezza;
+    rgb_ = std::move(img->rgb);
     errore_ = ErroreImmagine::nessuno;
     return true;
 }
