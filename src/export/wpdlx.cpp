@@ -48,7 +48,7 @@ bool entro_i_limiti(int w, int h) {
     return w > 0 && h > 0 && w <= Wpdlx::max_side && h <= Wpdlx::max_side;
 }
 
-// Any BMP the plain 24-bit reader does not take, through the general decoder; the reason of a
+// A BMP the plain 24-bit reader does not take, through the general decoder; the reason of a
 // failure is left in stbi_failure_reason().
 std::optional<ImmagineRgb> decodifica_generale(const std::vector<unsigned char>& file) {
     const int lunghezza = static_cast<int>(file.size());
@@ -70,6 +70,11 @@ bool Wpdlx::carica_bmp(const std::string& percorso) {
     constexpr std::size_t max_bytes = std::size_t{max_side} * max_side * 4 + 4096;
     const auto file = platform::read_whole_file(percorso, max_bytes);
     if (!file) return fallito(ErroreImmagine::bmp_illeggibile, "cannot read the file");
+    // Only BMP files reach the decoders: the general decoder also reads other formats, and
+    // its parsers for some of them overflow on hostile headers.
+    if (file->size() < 2 || (*file)[0] != 'B' || (*file)[1] != 'M') {
+        return fallito(ErroreImmagine::bmp_illeggibile, "not a BMP file");
+    }
     auto img = leggi_bmp_24(file->data(), file->size(), max_side);
     if (!img) img = decodifica_generale(*file);
     if (!img) return fallito(ErroreImmagine::bmp_illeggibile, stbi_failure_reason());

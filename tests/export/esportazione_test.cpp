@@ -210,6 +210,15 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
     dir.scrivi("bad.bmp", "BM not really a bitmap");
     EXPECT_FALSE(c.carica_bmp((dir.percorso() / "bad.bmp").string()));
     EXPECT_FALSE(c.salva_gif((dir.percorso() / "after.gif").string(), false));
+    // Pictures of other formats are refused before any decoder sees them: a PNM header with
+    // a width of 55 digits once overflowed the general decoder's integer reading.
+    dir.scrivi("pnm.bmp", "P5\n" + std::string(55, '5') + "\n");
+    EXPECT_FALSE(c.carica_bmp((dir.percorso() / "pnm.bmp").string()));
+    EXPECT_NE(c.messaggio().find("not a BMP"), std::string::npos);
+    std::vector<std::uint8_t> punto{255, 0, 0};
+    const auto un_pixel = canvas::codifica_bmp(punto.data(), 1, 1);
+    dir.scrivi("ok.bmp", std::string(un_pixel.begin(), un_pixel.end()));
+    EXPECT_TRUE(c.carica_bmp((dir.percorso() / "ok.bmp").string()));
 }
 
 TEST(BmpReading, PlainBmpReadsLikeTheGeneralDecoderAndAnythingElseIsLeftToIt) {
