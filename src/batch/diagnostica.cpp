@@ -2,26 +2,35 @@
 
 #include <string>
 
+#include "platform/utf8.h"
+
 namespace ftes {
 
-namespace {
-// Control bytes of a damaged file never reach the operator's terminal.
-std::string stampabile(std::string_view testo) {
+std::string testo_stampabile(std::string_view testo, std::size_t massimo) {
     std::string s;
-    for (const char c : testo.substr(0, 1000)) {
-        const auto u = static_cast<unsigned char>(c);
-        s.push_back(u < 0x20 || u == 0x7f ? '?' : c);
+    while (!testo.empty() && s.size() < massimo) {
+        // Control characters, C0 and C1 alike, and bytes that are no UTF-8 become '?': a
+        // damaged file never sends escape sequences to the operator's terminal.
+        const auto c = platform::decode_utf8(testo);
+        const bool controllo =
+            !c || c->code < 0x20 || c->code == 0x7F || (c->code >= 0x80 && c->code <= 0x9F);
+        const std::size_t lunghezza = c ? c->length : 1;
+        if (controllo) {
+            s.push_back('?');
+        } else {
+            s.append(testo.substr(0, lunghezza));
+        }
+        testo.remove_prefix(lunghezza);
     }
     return s;
 }
-}  // namespace
 
 void Diagnostica::segnala(std::string_view passo, std::string_view percorso,
                           std::string_view motivo) const {
     if (uscita_ == nullptr) return;
-    std::string riga = "ftes-charts: " + stampabile(passo);
-    if (!percorso.empty()) riga += ": " + stampabile(percorso);
-    if (!motivo.empty()) riga += ": " + stampabile(motivo);
+    std::string riga = "ftes-charts: " + testo_stampabile(passo);
+    if (!percorso.empty()) riga += ": " + testo_stampabile(percorso);
+    if (!motivo.empty()) riga += ": " + testo_stampabile(motivo);
     riga += '\n';
     *uscita_ << riga << std::flush;
 }

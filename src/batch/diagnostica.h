@@ -2,10 +2,16 @@
 // it skipped is told on stderr, one line each, and without it the run is silent.
 #pragma once
 
+#include <cstddef>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 namespace ftes {
+
+// A text from a file or a path as it can be shown on a terminal: UTF-8 letters kept, control
+// characters and bytes that are not UTF-8 shown as '?', at most about massimo bytes.
+std::string testo_stampabile(std::string_view testo, std::size_t massimo = 1000);
 
 class Diagnostica {
   public:

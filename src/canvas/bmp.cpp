@@ -1,61 +1,65 @@
 #include "canvas/bmp.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace ftes::canvas {
 
 namespace {
 
-void u16(std::vector<unsigned char>& out, unsigned v) {
-    out.push_back(static_cast<unsigned char>(v & 0xFF));
-    out.push_back(static_cast<unsigned char>(v >> 8 & 0xFF));
+unsigned char* u16(unsigned char* out, std::uint32_t v) {
+    out[0] = static_cast<unsigned char>(v & 0xFF);
+    out[1] = static_cast<unsigned char>(v >> 8 & 0xFF);
+    return out + 2;
 }
 
-void u32(std::vector<unsigned char>& out, std::uint32_t v) {
-    u16(out, v & 0xFFFF);
-    u16(out, v >> 16);
+unsigned char* u32(unsigned char* out, std::uint32_t v) {
+    return u16(u16(out, v & 0xFFFF), v >> 16);
 }
 
 }  // namespace
 
-std::vector<unsigned char> codifica_bmp(const std::uint8_t* rgb, int larghezza, int altezza) {
+std::vector<unsigned char> codifica_bmp(const std::uint8_t* indici, int larghezza, int altezza,
+                                        std::span<const Rgb> tavolozza) {
     const auto w = static_cast<std::size_t>(larghezza), h = static_cast<std::size_t>(altezza);
+    const auto colori = static_cast<std::uint32_t>(tavolozza.size());
     // Every row of pixels is padded to a multiple of 4 bytes.
-    const std::size_t riga = w * 3, riempimento = (4 - riga % 4) % 4;
-    const std::size_t dati = (riga + riempimento) * h;
-    constexpr std::uint32_t intestazioni = 14 + 40;
+    const std::size_t riga = (w + 3) / 4 * 4;
+    const std::size_t dati = riga * h;
+    const std::uint32_t intestazioni = 14 + 40 + 4 * colori;
 
-    std::vector<unsigned char> out;
-    out.reserve(intestazioni + dati);
+    std::vector<unsigned char> out(intestazioni + dati);
+    unsigned char* q = out.data();
     // File header (14 bytes)
-    out.push_back('B');                                         // signature "BM"
-    out.push_back('M');                                         //
-    u32(out, static_cast<std::uint32_t>(intestazioni + dati));  // file size
-    u32(out, 0);                                                // reserved
-    u32(out, intestazioni);                                     // offset of the pixel data
+    *q++ = 'B';                                          // signature "BM"
+    *q++ = 'M';                                          //
+    q = u32(q, static_cast<std::uint32_t>(out.size()));  // file size
+    q = u32(q, 0);                                       // reserved
+    q = u32(q, intestazioni);                            // offset of the pixel data
     // Info header, BITMAPINFOHEADER (40 bytes)
-    u32(out, 40);                                // header size
-    u32(out, static_cast<std::uint32_t>(w));     // width
-    u32(out, static_cast<std::uint32_t>(h));     // height; positive: rows bottom to top
-    u16(out, 1);                                 // colour planes
-    u16(out, 24);                                // bits per pixel
-    u32(out, 0);                                 // compression: none (BI_RGB)
-    u32(out, static_cast<std::uint32_t>(dati));  // size of the pixel data
-    u32(out, 2835);                              // horizontal resolution, pixels a metre (72 dpi)
-    u32(out, 2835);                              // vertical resolution
-    u32(out, 0);                                 // colours in the palette: none
-    u32(out, 0);                                 // important colours: all
-    // Pixel data: bottom row first, each pixel blue, green, red, then the row's padding.
-    out.resize(intestazioni + dati);
-    unsigned char* q = out.data() + intestazioni;
+    q = u32(q, 40);                                // header size
+    q = u32(q, static_cast<std::uint32_t>(w));     // width
+    q = u32(q, static_cast<std::uint32_t>(h));     // height; positive: rows bottom to top
+    q = u16(q, 1);                                 // colour planes
+    q = u16(q, 8);                                 // bits per pixel: one palette index
+    q = u32(q, 0);                                 // compression: none (BI_RGB)
+    q = u32(q, static_cast<std::uint32_t>(dati));  // size of the pixel data
+    q = u32(q, 2835);                              // horizontal resolution, pixels a metre (72 dpi)
+    q = u32(q, 2835);                              // vertical resolution
+    q = u32(q, colori);                            // colours in the palette
+    q = u32(q, 0);                                 // important colours: all
+    // Palette: blue, green, red and a reserved zero for each colour.
+    for (const Rgb& c : tavolozza) {
+        *q++ = c.b;
+        *q++ = c.g;
+        *q++ = c.r;
+        *q++ = 0;
+    }
+    // Pixel data: bottom row first, each row followed by its padding of zeros.
     for (std::size_t r = h; r-- > 0;) {
-        const std::uint8_t* p = rgb + r * riga;
-        for (std::size_t c = 0; c < w; ++c, p += 3, q += 3) {
-            q[0] = p[2];
-            q[1] = p[1];
-            q[2] = p[0];
-        }
-        for (std::size_t k = 0; k < riempimento; ++k) *q++ = 0;
+        std::memcpy(q, indici + r * w, w);
+        std::memset(q + w, 0, riga - w);
+        q += riga;
     }
     return out;
 }

@@ -62,7 +62,7 @@ bool clip_segment(PixelPoint& a, PixelPoint& b, double xmax, double ymax) {
 
 }  // namespace
 
-Canvas::Canvas() : pixels_(static_cast<std::size_t>(width_ * height_) * 3, 0) {}
+Canvas::Canvas() : pixels_(static_cast<std::size_t>(width_ * height_), 0) {}
 
 void Canvas::set_size(int outer_width, int outer_height) {
     const long w = static_cast<long>(outer_width) - frame_width;
@@ -72,8 +72,7 @@ void Canvas::set_size(int outer_width, int outer_height) {
     }
     width_ = static_cast<int>(w);
     height_ = static_cast<int>(h);
-    pixels_.assign(static_cast<std::size_t>(w * h) * 3, 0);
-    clear();
+    pixels_.assign(static_cast<std::size_t>(w * h), 0);
 }
 
 void Canvas::set_scale(float left, float top, float right, float bottom) {
@@ -92,22 +91,40 @@ PixelPoint Canvas::to_pixel(float x, float y) const {
             (static_cast<double>(y) - top_) * height_ / (bottom_ - top_)};
 }
 
-void Canvas::set(long col, long row, Rgb colour) {
+void Canvas::set(long col, long row, std::uint8_t colour) {
     if (col < 0 || row < 0 || col >= width_ || row >= height_) return;
-    const auto i = (static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
-                    static_cast<std::size_t>(col)) *
-                   3;
-    pixels_[i] = colour.r;
-    pixels_[i + 1] = colour.g;
-    pixels_[i + 2] = colour.b;
+    pixels_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
+            static_cast<std::size_t>(col)] = colour;
+}
+
+std::uint8_t Canvas::index_of(Rgb colour) {
+    const auto found = std::find(palette_.begin(), palette_.end(), colour);
+    if (found != palette_.end()) return static_cast<std::uint8_t>(found - palette_.begin());
+    if (palette_.size() < max_colours) {
+        palette_.push_back(colour);
+        return static_cast<std::uint8_t>(palette_.size() - 1);
+    }
+    const auto distance = [&](Rgb c) {
+        const int dr = c.r - colour.r, dg = c.g - colour.g, db = c.b - colour.b;
+        return dr * dr + dg * dg + db * db;
+    };
+    const auto nearest = std::min_element(palette_.begin(), palette_.end(),
+                                          [&](Rgb a, Rgb b) { return distance(a) < distance(b); });
+    return static_cast<std::uint8_t>(nearest - palette_.begin());
 }
 
 Rgb Canvas::at(int col, int row) const {
     if (col < 0 || row < 0 || col >= width_ || row >= height_) return background_;
-    const auto i = (static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
-                    static_cast<std::size_t>(col)) *
-                   3;
-    return {pixels_[i], pixels_[i + 1], pixels_[i + 2]};
+    return palette_[pixels_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
+                            static_cast<std::size_t>(col)]];
+}
+
+std::vector<std::uint8_t> Canvas::rgb() const {
+    std::vector<std::uint8_t> out;
+    out.reserve(pixels_.size() * 3);
+    for (const std::uint8_t i : pixels_)
+        out.insert(out.end(), {palette_[i].r, palette_[i].g, palette_[i].b});
+    return out;
 }
 
 void Canvas::draw_line(float x1, float y1, float x2, float y2, Rgb colour) {
@@ -116,6 +133,7 @@ void Canvas::draw_line(float x1, float y1, float x2, float y2, Rgb colour) {
     PixelPoint a = to_pixel(x1, y1), b = to_pixel(x2, y2);
     if (std::isnan(a.col) || std::isnan(a.row) || std::isnan(b.col) || std::isnan(b.row)) return;
     if (!clip_segment(a, b, width_, height_)) return;
+    const std::uint8_t ink = index_of(colour);
     // Bresenham between the two whole pixels, both end points drawn.
     long c0 = whole(a.col), r0 = whole(a.row);
     const long c1 = whole(b.col), r1 = whole(b.row);
@@ -123,7 +141,7 @@ void Canvas::draw_line(float x1, float y1, float x2, float y2, Rgb colour) {
     const long sc = c0 < c1 ? 1 : -1, sr = r0 < r1 ? 1 : -1;
     long err = dc + dr;
     for (;;) {
-        set(c0, r0, colour);
+        set(c0, r0, ink);
         if (c0 == c1 && r0 == r1) break;
         const long e2 = 2 * err;
         if (e2 >= dr) {
@@ -146,6 +164,8 @@ void Canvas::draw_circle(float x, float y, float radius, Rgb outline) {
     const double r = std::fabs(static_cast<double>(radius) * width_ / (right_ - left_));
     if (!usable(centre) || !std::isfinite(r) || r > max_side) return;
     const long cc = whole(centre.col), cr = whole(centre.row), reach = whole(r);
+    const std::uint8_t ink = index_of(outline);
+    const std::uint8_t fill = fill_solid_ ? index_of(fill_colour_) : ink;
     // Pixels whose distance squared is within r*r + r form the usual round raster circle; the
     // outer ring of width one is the outline, the rest the inside.
     const double outer = r * r + r, inner = r * r - r;
@@ -157,9 +177,9 @@ void Canvas::draw_circle(float x, float y, float radius, Rgb outline) {
                 static_cast<double>((col - cc) * (col - cc) + (row - cr) * (row - cr));
             if (d2 > outer) continue;
             if (d2 > inner) {
-                set(col, row, outline);
+                set(col, row, ink);
             } else if (fill_solid_) {
-                set(col, row, fill_colour_);
+                set(col, row, fill);
             }
         }
     }
@@ -183,6 +203,7 @@ void Canvas::print_text(std::string_view text) {
     const int count = stb_easy_font_print(0, 0, printable.data(), nullptr, quads.data(),
                                           static_cast<int>(quads.size()));
     const long at_col = whole(position_.col), at_row = whole(position_.row);
+    const std::uint8_t ink = index_of(text_colour_);
     for (int q = 0; q < count; ++q) {
         // Each quad is four vertices of 16 bytes (x, y, z as floats, then a colour); vertex 0
         // is its upper-left corner and vertex 2 its lower-right one.
@@ -192,23 +213,18 @@ void Canvas::print_text(std::string_view text) {
         std::memcpy(v2, quad + 32, sizeof v2);
         for (long row = whole(v0[1]); row < whole(v2[1]); ++row) {
             for (long col = whole(v0[0]); col < whole(v2[0]); ++col) {
-                set(at_col + col, at_row + row, text_colour_);
+                set(at_col + col, at_row + row, ink);
             }
         }
     }
 }
 
 void Canvas::clear() {
-    // The whole area at once: the first row pixel by pixel, then copies of it.
-    for (long col = 0; col < width_; ++col) set(col, 0, background_);
-    const auto row_bytes = static_cast<std::size_t>(width_) * 3;
-    for (std::size_t at = row_bytes; at < pixels_.size(); at += row_bytes) {
-        std::copy_n(pixels_.begin(), row_bytes, pixels_.begin() + static_cast<std::ptrdiff_t>(at));
-    }
+    std::fill(pixels_.begin(), pixels_.end(), index_of(background_));
 }
 
-bool Canvas::capture_bmp(const std::string& path) const {
-    return platform::write_whole_file(path, codifica_bmp(pixels_.data(), width_, height_));
+std::string Canvas::capture_bmp(const std::string& path) const {
+    return platform::write_new_file(path, codifica_bmp(pixels_.data(), width_, height_, palette_));
 }
 
 }  // namespace ftes::canvas

@@ -1,8 +1,11 @@
-// The drawing surface of the chart window: an off-screen RGB raster with a linear user scale.
+// The drawing surface of the chart window: an off-screen raster with a linear user scale. Each
+// pixel holds an index into the canvas's palette of the colours drawn so far (a chart has seven),
+// so the picture is a third of the size of an RGB one and needs no colour reduction for a GIF.
 // Every pixel goes through one clipping function, so nothing drawn, however far outside the
 // area its coordinates lie (even infinite or NaN), writes outside the raster or loops long.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,6 +37,7 @@ class Canvas {
     static constexpr int frame_width = 6;
     static constexpr int frame_height = 25;
     static constexpr int max_side = 4096;
+    static constexpr std::size_t max_colours = 256;
 
     // A window's default drawing area, 286 x 231 pixels, scaled in pixels.
     Canvas();
@@ -56,8 +60,10 @@ class Canvas {
     // The text in the text colour, the upper-left corner of its box at the current position.
     void print_text(std::string_view text);
     void clear();
-    // Writes the drawing area as a 24-bit BMP file, replacing any file of that name.
-    bool capture_bmp(const std::string& path) const;
+    // Writes the drawing area as an 8-bit paletted BMP file created afresh at the path (whatever
+    // stood at that name is replaced, never written through). Empty on success, otherwise the
+    // reason.
+    std::string capture_bmp(const std::string& path) const;
 
     // Also lists every line and circle drawn from now on (nullptr stops), so that what a curve
     // asked for can be checked in chart units as well as on the raster.
@@ -66,18 +72,26 @@ class Canvas {
     int width() const { return width_; }
     int height() const { return height_; }
     Rgb at(int col, int row) const;
-    const std::vector<std::uint8_t>& rgb() const { return pixels_; }
+    // The picture as palette indices, rows top to bottom, and the palette they index.
+    const std::vector<std::uint8_t>& indices() const { return pixels_; }
+    const std::vector<Rgb>& palette() const { return palette_; }
+    // The picture as RGB bytes, rows top to bottom.
+    std::vector<std::uint8_t> rgb() const;
     bool fill_solid() const { return fill_solid_; }
     Rgb fill_colour() const { return fill_colour_; }
 
   private:
     // The one way a pixel is written: anything outside the drawing area is dropped.
-    void set(long col, long row, Rgb colour);
+    void set(long col, long row, std::uint8_t colour);
+    // The palette index of a colour, added to the palette when new; once the palette is full, the
+    // nearest colour in it.
+    std::uint8_t index_of(Rgb colour);
 
     int width_ = 286;
     int height_ = 231;
     double left_ = 0, top_ = 0, right_ = 286, bottom_ = 231;
-    std::vector<std::uint8_t> pixels_;
+    std::vector<std::uint8_t> pixels_;          // palette indices
+    std::vector<Rgb> palette_{colori::sfondo};  // the background is index 0
     Rgb background_ = colori::sfondo;
     Rgb text_colour_ = colori::testo;
     bool fill_solid_ = false;

@@ -23,13 +23,19 @@ void Form1::grafico_previsione(const std::string& file_previsioni) {
         const std::string percorso = nome_file_previsione(percorso_base, file_previsioni);
         platform::LineReader file(percorso);
         if (!file.is_open()) {
-            diagnostica.segnala("forecast curve", percorso, "cannot open; no forecast drawn");
+            diagnostica.segnala("forecast curve", percorso,
+                                std::string("cannot open: ") + platform::describe(file.failure()) +
+                                    "; no forecast drawn");
             return;
         }
         // Line 1 is read and ignored; a line that is not there leaves the text as it was.
         std::string riga;
         for (int n = 0; n < 2; ++n) {
             if (auto letta = file.next_line()) riga = std::move(*letta);
+        }
+        if (file.cut_short()) {
+            diagnostica.segnala("forecast curve", percorso,
+                                "longer than 4 MiB before line 2 ends; read up to there");
         }
         valori_previsione = valori_previsione_da_riga(riga);
     }  // the file is closed before drawing starts
@@ -87,27 +93,40 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
     if (tipo_stazione == 0) return;
     std::int16_t x_prec = 0;
     std::int16_t valore_prec = 0;
+    // The names of the day's soundings, formed in one room as the loop goes; the same names
+    // nome_file_sondaggio gives.
+    NomiSondaggio nomi(tipo_stazione, percorso_dati, file_previsioni,
+                       giorno_anno.at(static_cast<std::size_t>(indice_giorno)));
+    std::string riga;
 
     // Minute 00 is tried last in each hour, after minute 59.
     for (int ora = 0; ora <= 23; ++ora) {
         for (int indice_minuto = 1; indice_minuto <= 60; ++indice_minuto) {
-            const std::string nome =
-                nome_file_sondaggio(tipo_stazione, file_previsioni, ora, indice_minuto);
-            std::optional<std::string> riga;
+            const std::string& nome = nomi.nome(etichette_ore[static_cast<std::size_t>(ora)],
+                                                minuti[static_cast<std::size_t>(indice_minuto)]);
             {
                 platform::LineReader file(nome);
-                if (!file.is_open()) continue;
-                for (int n = 0; n < 8; ++n) {
-                    riga = file.next_line();
-                    if (!riga) break;
+                if (!file.is_open()) {
+                    if (file.failure() != platform::OpenFailure::missing) {
+                        diagnostica.segnala(
+                            "observed values", nome,
+                            std::string(platform::describe(file.failure())) + "; skipped");
+                    }
+                    continue;
+                }
+                // Lines 1 to 7 are passed over; line 8 holds the value.
+                bool otto = true;
+                for (int n = 1; n < 8 && otto; ++n) otto = file.skip_line();
+                if (!otto || !file.read_line(riga)) {
+                    diagnostica.segnala("observed values", nome,
+                                        file.cut_short()
+                                            ? "no line 8 within its first 4 MiB; skipped"
+                                            : "fewer than 8 lines; skipped");
+                    continue;
                 }
             }  // at most one sounding file is open at a time
-            if (!riga) {
-                diagnostica.segnala("observed values", nome, "fewer than 8 lines; skipped");
-                continue;
-            }
 
-            const Osservazione o = leggi_osservazione(*riga);
+            const Osservazione o = leggi_osservazione(riga);
             if (o.tipo == Osservazione::Tipo::non_disponibile) continue;
             const int minuto =
                 intero16(leggi_numero(minuti[static_cast<std::size_t>(indice_minuto)])).value_or(0);

@@ -50,23 +50,38 @@ std::array<std::string, 24> etichette_per_tipo(std::int16_t tipo_stazione) {
     return etichette;
 }
 
-std::string nome_sondaggio(std::int16_t tipo_stazione, const PartiNomeSondaggio& p) {
+NomiSondaggio::NomiSondaggio(std::int16_t tipo_stazione, std::string_view percorso_dati,
+                             std::string_view file_previsioni, std::string_view giorno_anno) {
     for (const Stazione& s : stazioni) {
         if (s.tipo != tipo_stazione) continue;
-        std::string nome(p.percorso_dati);
+        testo_.reserve(percorso_dati.size() + 32);
+        testo_ += percorso_dati;
         if (tipo_stazione == 1) {
-            nome += caratteri(p.file_previsioni, 5, 2);  // yy
+            testo_ += caratteri(file_previsioni, 5, 2);  // yy
         } else {
-            nome += s.prefisso;
-            nome += caratteri(p.file_previsioni, 3, 4);  // yyyy
+            testo_ += s.prefisso;
+            testo_ += caratteri(file_previsioni, 3, 4);  // yyyy
         }
-        nome += p.giorno_anno;
-        nome += p.etichetta_ora;
-        nome += p.minuto;
-        nome += s.finale;
-        return nome;
+        testo_ += giorno_anno;
+        inizio_ora_ = testo_.size();
+        finale_ = s.finale;
+        valido_ = true;
+        return;
     }
-    return {};
+}
+
+const std::string& NomiSondaggio::nome(std::string_view etichetta_ora, std::string_view minuto) {
+    if (!valido_) return testo_;
+    testo_.resize(inizio_ora_);
+    testo_ += etichetta_ora;
+    testo_ += minuto;
+    testo_ += finale_;
+    return testo_;
+}
+
+std::string nome_sondaggio(std::int16_t tipo_stazione, const PartiNomeSondaggio& p) {
+    return NomiSondaggio(tipo_stazione, p.percorso_dati, p.file_previsioni, p.giorno_anno)
+        .nome(p.etichetta_ora, p.minuto);
 }
 
 }  // namespace ftes

@@ -24,6 +24,23 @@ struct PartiNomeSondaggio {
     std::string_view minuto;           // two digits
 };
 
+// The sounding names of one station and one day. The text up to the hour is formed once; each
+// name then only puts its hour label, minute and ending after it, in the same room.
+class NomiSondaggio {
+  public:
+    NomiSondaggio(std::int16_t tipo_stazione, std::string_view percorso_dati,
+                  std::string_view file_previsioni, std::string_view giorno_anno);
+    // The name of the sounding at this hour label and minute, valid until the next call; empty
+    // for a kind other than 1 to 6.
+    const std::string& nome(std::string_view etichetta_ora, std::string_view minuto);
+
+  private:
+    std::string testo_;
+    std::size_t inizio_ora_ = 0;  // where the hour label starts
+    std::string_view finale_;
+    bool valido_ = false;
+};
+
 // The sounding file of a station of the given kind (1 to 6); empty for any other kind.
 std::string nome_sondaggio(std::int16_t tipo_stazione, const PartiNomeSondaggio& parti);
 

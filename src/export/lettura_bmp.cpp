@@ -1,5 +1,9 @@
 #include "export/lettura_bmp.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
 namespace ftes::esportazione {
 
 namespace {
@@ -11,40 +15,55 @@ std::uint32_t u32(const unsigned char* p) {
     return u16(p) | u16(p + 2) << 16;
 }
 
+constexpr std::size_t intestazioni = 14 + 40;
+constexpr std::uint16_t non_assegnato = 0xFFFF;
+
 }  // namespace
 
-std::optional<ImmagineRgb> leggi_bmp_24(const unsigned char* dati, std::size_t dimensione,
-                                        int max_lato) {
-    constexpr std::size_t intestazioni = 14 + 40;
+std::optional<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::size_t dimensione,
+                                               int max_lato) {
     if (dimensione < intestazioni || dati[0] != 'B' || dati[1] != 'M') return std::nullopt;
     const std::uint32_t inizio_pixel = u32(dati + 10);
-    const std::uint32_t dimensione_info = u32(dati + 14);
     const auto larghezza = static_cast<std::int32_t>(u32(dati + 18));
     const auto altezza_grezza = static_cast<std::int32_t>(u32(dati + 22));
-    if (dimensione_info != 40 || u16(dati + 26) != 1 || u16(dati + 28) != 24 ||
-        u32(dati + 30) != 0) {
+    const std::uint32_t colori_dichiarati = u32(dati + 46);
+    if (u32(dati + 14) != 40 || u16(dati + 26) != 1 || u16(dati + 28) != 8 || u32(dati + 30) != 0 ||
+        colori_dichiarati > 256) {
         return std::nullopt;  // another header, bit depth or compression
     }
+    const std::uint32_t colori = colori_dichiarati == 0 ? 256 : colori_dichiarati;
     // A negative height stores the rows top to bottom.
     const bool dall_alto = altezza_grezza < 0;
     const std::int64_t altezza = dall_alto ? -static_cast<std::int64_t>(altezza_grezza)
                                            : static_cast<std::int64_t>(altezza_grezza);
     if (larghezza <= 0 || altezza <= 0 || larghezza > max_lato || altezza > max_lato ||
-        inizio_pixel < intestazioni) {
+        inizio_pixel < intestazioni + 4 * colori) {
         return std::nullopt;
     }
     const auto w = static_cast<std::size_t>(larghezza), h = static_cast<std::size_t>(altezza);
-    const std::size_t riga = (w * 3 + 3) / 4 * 4;
+    const std::size_t riga = (w + 3) / 4 * 4;
     if (inizio_pixel > dimensione || (dimensione - inizio_pixel) / riga < h) return std::nullopt;
 
-    ImmagineRgb img{larghezza, static_cast<int>(altezza), std::vector<std::uint8_t>(w * h * 3)};
+    ImmagineIndicizzata img{larghezza, static_cast<int>(altezza), {}, {}};
+    img.indici.resize(w * h);
+    // Each index of the file gets the GIF index of its colour when it first appears.
+    std::array<std::uint16_t, 256> mappa;
+    mappa.fill(non_assegnato);
+    const unsigned char* tavolozza = dati + intestazioni;
     for (std::size_t r = 0; r < h; ++r) {
         const unsigned char* sorgente = dati + inizio_pixel + (dall_alto ? r : h - 1 - r) * riga;
-        std::uint8_t* destinazione = img.rgb.data() + r * w * 3;
+        std::uint8_t* destinazione = img.indici.data() + r * w;
         for (std::size_t c = 0; c < w; ++c) {
-            destinazione[c * 3] = sorgente[c * 3 + 2];
-            destinazione[c * 3 + 1] = sorgente[c * 3 + 1];
-            destinazione[c * 3 + 2] = sorgente[c * 3];
+            const unsigned char i = sorgente[c];
+            if (mappa[i] == non_assegnato) {
+                if (i >= colori) return std::nullopt;  // an index past the palette
+                const unsigned char* q = tavolozza + std::size_t{4} * i;
+                const canvas::Rgb colore{q[2], q[1], q[0]};
+                const auto gia = std::find(img.tavolozza.begin(), img.tavolozza.end(), colore);
+                mappa[i] = static_cast<std::uint16_t>(gia - img.tavolozza.begin());
+                if (gia == img.tavolozza.end()) img.tavolozza.push_back(colore);
+            }
+            destinazione[c] = static_cast<std::uint8_t>(mappa[i]);
         }
     }
     return img;

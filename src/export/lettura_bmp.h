@@ -1,23 +1,19 @@
-// The common case of reading a BMP: uncompressed 24-bit pixels after a 40-byte info header, as
-// the chart canvas writes them. Every other BMP is left to the general decoder.
+// Reading the chart canvas's own BMP: uncompressed, 8-bit palette indices after a 40-byte info
+// header. Every other BMP is left to the general decoder.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
-#include <vector>
+
+#include "export/tavolozza.h"
 
 namespace ftes::esportazione {
 
-struct ImmagineRgb {
-    int larghezza = 0;
-    int altezza = 0;
-    std::vector<std::uint8_t> rgb;  // rows top to bottom, 3 bytes a pixel
-};
-
-// The picture of a plain 24-bit BMP of at most max_lato pixels a side; nothing for any other
-// file, including one whose pixel data would run past its end.
-std::optional<ImmagineRgb> leggi_bmp_24(const unsigned char* dati, std::size_t dimensione,
-                                        int max_lato);
+// The picture of a plain 8-bit paletted BMP of at most max_lato pixels a side, its palette reduced
+// to the colours the pixels use, in order of first appearance (top row first), each colour once.
+// Nothing for any other file, including one whose pixels point past its palette or whose data
+// would run past its end.
+std::optional<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::size_t dimensione,
+                                               int max_lato);
 
 }  // namespace ftes::esportazione

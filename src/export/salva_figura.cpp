@@ -15,7 +15,9 @@ void Form1::salva_figura(const std::string& file_previsioni) {
         diagnostica.segnala(passo, percorso, motivo);
     };
 
-    if (!area.capture_bmp(bmp)) return fallisce("export: BMP", bmp, "cannot write");
+    if (const std::string motivo = area.capture_bmp(bmp); !motivo.empty()) {
+        return fallisce("export: BMP", bmp, "cannot write: " + motivo);
+    }
     if (!wpdlx1.carica_bmp(bmp)) return fallisce("export: load BMP", bmp, wpdlx1.messaggio());
 
     const std::string corrente = esportazione::nome_gif_corrente(percorso_figure, indice_giorno);
@@ -24,7 +26,8 @@ void Form1::salva_figura(const std::string& file_previsioni) {
     }
     const std::string archivio = esportazione::nome_gif_archivio(
         percorso_base, file_previsioni, slot < giorno_anno.size() ? giorno_anno[slot] : "");
-    if (!wpdlx1.salva_gif(archivio, false)) {
+    // The archive is the station's long-term record: it is on the disk before the run goes on.
+    if (!wpdlx1.salva_gif(archivio, false, platform::Durability::flushed)) {
         return fallisce("export: archive GIF", archivio, wpdlx1.messaggio());
     }
     ++figure_pubblicate;

@@ -10,8 +10,8 @@ std::uint32_t chiave(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[2];
 }
 
-ImmagineIndicizzata riduci_332(const std::uint8_t* rgb, std::size_t pixel) {
-    ImmagineIndicizzata out;
+void riduci_332(const std::uint8_t* rgb, std::size_t pixel, ImmagineIndicizzata& out) {
+    out.tavolozza.clear();
     out.tavolozza.reserve(256);
     for (unsigned i = 0; i < 256; ++i) {
         // Spread each channel's levels over 0..255 evenly.
@@ -26,13 +26,14 @@ ImmagineIndicizzata riduci_332(const std::uint8_t* rgb, std::size_t pixel) {
                        b = (p[2] * 3u + 127) / 255;
         out.indici[i] = static_cast<std::uint8_t>(r << 5 | g << 2 | b);
     }
-    return out;
 }
 
 }  // namespace
 
-ImmagineIndicizzata indicizza(const std::uint8_t* rgb, std::size_t pixel) {
-    ImmagineIndicizzata out;
+ImmagineIndicizzata indicizza(const std::uint8_t* rgb, int larghezza, int altezza) {
+    const std::size_t pixel =
+        static_cast<std::size_t>(larghezza) * static_cast<std::size_t>(altezza);
+    ImmagineIndicizzata out{larghezza, altezza, {}, {}};
     out.indici.resize(pixel);
     std::unordered_map<std::uint32_t, std::uint8_t> posto;
     // A chart is long runs of one colour: the previous pixel's index is the usual answer.
@@ -44,7 +45,10 @@ ImmagineIndicizzata indicizza(const std::uint8_t* rgb, std::size_t pixel) {
         if (k != ultima) {
             const auto [it, nuovo] = posto.try_emplace(k, static_cast<std::uint8_t>(0));
             if (nuovo) {
-                if (out.tavolozza.size() == 256) return riduci_332(rgb, pixel);
+                if (out.tavolozza.size() == 256) {
+                    riduci_332(rgb, pixel, out);
+                    return out;
+                }
                 it->second = static_cast<std::uint8_t>(out.tavolozza.size());
                 out.tavolozza.push_back({p[0], p[1], p[2]});
             }

@@ -3,9 +3,8 @@
 #include <gif_lib.h>
 #include <stb_image.h>
 
-#include <cerrno>
-#include <cstring>
 #include <memory>
+#include <optional>
 
 #include "export/lettura_bmp.h"
 #include "export/tavolozza.h"
@@ -48,18 +47,18 @@ bool entro_i_limiti(int w, int h) {
     return w > 0 && h > 0 && w <= Wpdlx::max_side && h <= Wpdlx::max_side;
 }
 
-// A BMP the plain 24-bit reader does not take, through the general decoder; the reason of a
-// failure is left in stbi_failure_reason().
-std::optional<ImmagineRgb> decodifica_generale(const std::vector<unsigned char>& file) {
+// A BMP that is not the canvas's own, through the general decoder; the reason of a failure is
+// left in stbi_failure_reason().
+std::optional<ImmagineIndicizzata> decodifica_generale(const std::vector<unsigned char>& file) {
     const int lunghezza = static_cast<int>(file.size());
     int w = 0, h = 0, canali = 0;
     // The header first, so that a picture too large is refused before it is allocated.
     if (stbi_info_from_memory(file.data(), lunghezza, &w, &h, &canali) == 0) return std::nullopt;
-    if (!entro_i_limiti(w, h)) return ImmagineRgb{w, h, {}};
+    if (!entro_i_limiti(w, h)) return ImmagineIndicizzata{w, h, {}, {}};
     std::unique_ptr<stbi_uc, void (*)(void*)> dati(
         stbi_load_from_memory(file.data(), lunghezza, &w, &h, &canali, 3), stbi_image_free);
     if (!dati) return std::nullopt;
-    return ImmagineRgb{w, h, {dati.get(), dati.get() + static_cast<std::size_t>(w) * h * 3}};
+    return indicizza(dati.get(), w, h);
 }
 
 }  // namespace
@@ -70,20 +69,17 @@ bool Wpdlx::carica_bmp(const std::string& percorso) {
     constexpr std::size_t max_bytes = std::size_t{max_side} * max_side * 4 + 4096;
     const auto file = platform::read_whole_file(percorso, max_bytes);
     if (!file) return fallito(ErroreImmagine::bmp_illeggibile, "cannot read the file");
-    // Only BMP files reach the decoders: the general decoder also reads other formats, and
-    // its parsers for some of them overflow on hostile headers.
+    // Only BMP files reach the decoders.
     if (file->size() < 2 || (*file)[0] != 'B' || (*file)[1] != 'M') {
         return fallito(ErroreImmagine::bmp_illeggibile, "not a BMP file");
     }
-    auto img = leggi_bmp_24(file->data(), file->size(), max_side);
+    auto img = leggi_bmp_8(file->data(), file->size(), max_side);
     if (!img) img = decodifica_generale(*file);
     if (!img) return fallito(ErroreImmagine::bmp_illeggibile, stbi_failure_reason());
     if (!entro_i_limiti(img->larghezza, img->altezza)) {
         return fallito(ErroreImmagine::bmp_troppo_grande);
     }
-    larghezza_ = img->larghezza;
-    altezza_ = img->altezza;
-    rgb_ = std::move(img->rgb);
+    immagine_ = std::move(*img);
     errore_ = ErroreImmagine::nessuno;
     return true;
 }
@@ -113,8 +109,8 @@ int accoda(GifFileType* gif, const GifByteType* dati, int quanti) {
 }
 
 // Encodes the indexed picture as a GIF held in memory.
-bool codifica(int w, int h, const ImmagineIndicizzata& img, bool interlacciata,
-              std::vector<unsigned char>& out) {
+bool codifica(ImmagineIndicizzata& img, bool interlacciata, std::vector<unsigned char>& out) {
+    const int w = img.larghezza, h = img.altezza;
     out.clear();
     int errore = 0;
     GifFileType* gif = EGifOpen(&out, accoda, &errore);
@@ -131,11 +127,15 @@ bool codifica(int w, int h, const ImmagineIndicizzata& img, bool interlacciata,
         ok = EGifPutScreenDesc(gif, w, h, 8, 0, mappa) == GIF_OK &&
              EGifPutImageDesc(gif, 0, 0, w, h, interlacciata, nullptr) == GIF_OK;
     }
-    std::vector<GifPixelType> riga(static_cast<std::size_t>(w));
-    for (const int r : ordine_righe(h, interlacciata)) {
-        if (!ok) break;
-        std::memcpy(riga.data(), img.indici.data() + static_cast<std::size_t>(r) * w, riga.size());
-        ok = EGifPutLine(gif, riga.data(), w) == GIF_OK;
+    // giflib takes the rows from the picture itself (it masks each index to the colour table's
+    // size, which leaves every one of them as it is).
+    if (ok && !interlacciata) {
+        ok = EGifPutLine(gif, img.indici.data(), w * h) == GIF_OK;
+    } else {
+        for (const int r : ordine_righe(h, interlacciata)) {
+            if (!ok) break;
+            ok = EGifPutLine(gif, img.indici.data() + static_cast<std::size_t>(r) * w, w) == GIF_OK;
+        }
     }
     GifFreeMapObject(mappa);
     return EGifCloseFile(gif, &errore) == GIF_OK && ok;
@@ -143,33 +143,30 @@ bool codifica(int w, int h, const ImmagineIndicizzata& img, bool interlacciata,
 
 }  // namespace
 
-bool Wpdlx::salva_gif(const std::string& percorso, bool interlacciata) {
-    if (rgb_.empty()) return fallito(ErroreImmagine::nessuna_immagine);
+bool Wpdlx::salva_gif(const std::string& percorso, bool interlacciata,
+                      platform::Durability durata) {
+    if (immagine_.indici.empty()) return fallito(ErroreImmagine::nessuna_immagine);
     if (gif_.empty() || gif_interlacciata_ != interlacciata) {
-        const ImmagineIndicizzata img =
-            indicizza(rgb_.data(), static_cast<std::size_t>(larghezza_) * altezza_);
-        if (!codifica(larghezza_, altezza_, img, interlacciata, gif_)) {
+        if (!codifica(immagine_, interlacciata, gif_)) {
             gif_.clear();
             return fallito(ErroreImmagine::codifica_gif);
         }
         gif_interlacciata_ = interlacciata;
     }
     // Written beside the target and renamed over it once complete.
-    platform::ReplacementFile file(percorso);
-    if (!file.is_open()) return fallito(ErroreImmagine::file_temporaneo, std::strerror(errno));
+    platform::ReplacementFile file(percorso, durata);
+    if (!file.is_open()) return fallito(ErroreImmagine::file_temporaneo, file.error());
     if (!file.write(gif_.data(), gif_.size())) {
-        return fallito(ErroreImmagine::scrittura_gif, std::strerror(errno));
+        return fallito(ErroreImmagine::scrittura_gif, file.error());
     }
-    if (!file.commit()) return fallito(ErroreImmagine::sostituzione, std::strerror(errno));
+    if (!file.commit()) return fallito(ErroreImmagine::sostituzione, file.error());
     errore_ = ErroreImmagine::nessuno;
     return true;
 }
 
 void Wpdlx::libera() {
     gif_.clear();
-    rgb_.clear();
-    rgb_.shrink_to_fit();
-    larghezza_ = altezza_ = 0;
+    immagine_ = {};
 }
 
 bool Wpdlx::chiudi_immagine() {

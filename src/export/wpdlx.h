@@ -2,10 +2,12 @@
 // Like a library handle, it keeps the error of its last failed call.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "export/tavolozza.h"
+#include "platform/file_system.h"
 
 namespace ftes::esportazione {
 
@@ -30,8 +32,10 @@ class Wpdlx {
     // Takes the picture of the BMP at the path for the next calls.
     virtual bool carica_bmp(const std::string& percorso);
     // Writes the picture as a GIF at the path, replacing any file of that name only once the
-    // new one is complete. interlacciata selects an interlaced GIF.
-    virtual bool salva_gif(const std::string& percorso, bool interlacciata);
+    // new one is complete. interlacciata selects an interlaced GIF; a flushed GIF is on the disk
+    // when the call returns.
+    virtual bool salva_gif(const std::string& percorso, bool interlacciata,
+                           platform::Durability durata = platform::Durability::ordinary);
     // Lets go of the picture; the BMP file is no longer needed.
     virtual bool chiudi_immagine();
 
@@ -45,9 +49,7 @@ class Wpdlx {
   private:
     void libera();
 
-    int larghezza_ = 0;
-    int altezza_ = 0;
-    std::vector<std::uint8_t> rgb_;
+    ImmagineIndicizzata immagine_;
     // The picture encoded as a GIF by the last salva_gif, reused while the picture and the
     // interlacing stay the same: the current and the archive chart are one encoding.
     std::vector<unsigned char> gif_;

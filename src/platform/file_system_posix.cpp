@@ -1,6 +1,4 @@
 // POSIX implementation of the platform services declared in file_system.h.
-#include "platform/file_system.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -8,11 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <thread>
-#include <vector>
+
+#include "platform/file_system.h"
 
 namespace ftes::platform {
 
@@ -41,6 +40,14 @@ std::optional<std::chrono::year_month_day> local_today() {
                                        std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
 }
 
+std::string last_error_text() {
+    return std::strerror(errno);
+}
+
+std::string text_from_system(std::string bytes) {
+    return bytes;
+}
+
 namespace {
 
 struct DirCloser {
@@ -54,6 +61,36 @@ bool is_regular(const std::string& folder, const dirent& entry) {
     const std::string path =
         (folder.empty() ? std::string(".") + separator() : folder) + entry.d_name;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int fd_of(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
+
+bool write_all(int fd, const unsigned char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Files the batch creates get the permissions the operator's umask allows, so that the web
+// server can read the charts.
+constexpr mode_t new_file_mode = 0666;
+constexpr int create_flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+
+// The folder part of a path, "." for a bare name.
+std::string folder_of(const std::string& path) {
+    const std::size_t cut = path.find_last_of(separator());
+    return cut == std::string::npos ? std::string(".") : path.substr(0, cut + 1);
 }
 
 }  // namespace
@@ -72,20 +109,37 @@ bool remove_file(const std::string& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
-namespace {
-
-bool write_all(int fd, const unsigned char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
+InputFile::InputFile(const std::string& path) {
+    // Non-blocking open so that a FIFO in the data folder cannot stall the batch.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        failure_ = errno == ENOENT || errno == ENOTDIR ? OpenFailure::missing
+                   : errno == ENXIO                    ? OpenFailure::not_regular
+                                                       : OpenFailure::refused;
+        return;
     }
-    return true;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        failure_ = OpenFailure::not_regular;
+        ::close(fd);
+        return;
+    }
+    handle_ = fd;
+    size_ = static_cast<std::size_t>(st.st_size);
 }
 
-}  // namespace
+InputFile::~InputFile() {
+    if (is_open()) ::close(fd_of(handle_));
+}
+
+long InputFile::read(char* buf, std::size_t size) {
+    if (!is_open()) return -1;
+    for (;;) {
+        const ssize_t n = ::read(fd_of(handle_), buf, size);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno != EINTR) return -1;
+    }
+}
 
 std::optional<std::vector<unsigned char>> read_whole_file(const std::string& path,
                                                           std::size_t max_bytes) {
@@ -110,84 +164,104 @@ std::optional<std::vector<unsigned char>> read_whole_file(const std::string& pat
     return bytes;
 }
 
-bool write_whole_file(const std::string& path, const std::vector<unsigned char>& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
+std::string write_new_file(const std::string& path, std::span<const unsigned char> bytes) {
+    // Whatever stands at the name goes first; the exclusive, non-following create then fails
+    // rather than write anywhere but into a new file of this folder.
+    ::unlink(path.c_str());
+    const int fd = ::open(path.c_str(), create_flags, new_file_mode);
+    if (fd < 0) return last_error_text();
     const bool written = write_all(fd, bytes.data(), bytes.size());
-    return ::close(fd) == 0 && written;
+    const std::string why = written ? std::string() : last_error_text();
+    if (::close(fd) != 0 && written) return last_error_text();
+    return why;
 }
 
-InputFile::InputFile(const std::string& path) {
-    // Non-blocking open so that a FIFO in the data folder cannot stall the batch.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
+namespace {
+
+// A temporary name is in use while the run writing it holds a lock on it. One that nobody holds
+// was left by a killed run; a link there was never made by a run at all.
+bool left_behind(const std::string& temp) {
+    const int fd = ::open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno == ELOOP;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
+}
+
+int create_temporary(const std::string& temp) {
+    int fd = ::open(temp.c_str(), create_flags, new_file_mode);
+    if (fd < 0 && errno == EEXIST) {
+        if (!left_behind(temp)) {
+            errno = EEXIST;
+            return -1;
+        }
+        ::unlink(temp.c_str());
+        fd = ::open(temp.c_str(), create_flags, new_file_mode);
+    }
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // Another run took the fresh file in the moment between: it is theirs now.
+        ::close(fd);
+        errno = EEXIST;
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
+ReplacementFile::ReplacementFile(const std::string& target, Durability durability)
+    : target_(target), temp_path_(temporary_name(target)), durability_(durability) {
+    const int fd = create_temporary(temp_path_);
+    if (fd < 0) {
+        error_ = errno == EEXIST ? "another run is writing " + temp_path_ : last_error_text();
+        temp_path_.clear();
         return;
     }
-    size_ = static_cast<std::size_t>(st.st_size);
-}
-
-InputFile::~InputFile() {
-    if (fd_ >= 0) ::close(fd_);
-}
-
-long InputFile::read(char* buf, std::size_t size) {
-    if (fd_ < 0) return -1;
-    for (;;) {
-        const ssize_t n = ::read(fd_, buf, size);
-        if (n >= 0) return static_cast<long>(n);
-        if (errno != EINTR) return -1;
-    }
-}
-
-ReplacementFile::ReplacementFile(const std::string& target) : target_(target) {
-    // Same folder as the target, so that the final rename never crosses file systems.
-    const std::size_t cut = target.find_last_of(separator());
-    const std::string folder = cut == std::string::npos ? std::string() : target.substr(0, cut + 1);
-    const std::string name = cut == std::string::npos ? target : target.substr(cut + 1);
-    std::string pattern = folder + "." + name + ".XXXXXX";
-    fd_ = ::mkstemp(pattern.data());
-    if (fd_ < 0) return;
-    temp_path_ = pattern;
-    // mkstemp creates the file for its owner only; a published chart must be readable by the
-    // web server like any file the operator's umask allows.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_, 0666 & ~mask);
+    handle_ = fd;
 }
 
 ReplacementFile::~ReplacementFile() {
-    if (fd_ >= 0) ::close(fd_);
+    // The temporary goes while its lock is still held, so that no other run takes it for one
+    // left behind in between.
     if (!committed_ && !temp_path_.empty()) ::unlink(temp_path_.c_str());
+    if (is_open()) ::close(fd_of(handle_));
+}
+
+bool ReplacementFile::fail() {
+    error_ = last_error_text();
+    return false;
 }
 
 bool ReplacementFile::write(const unsigned char* data, std::size_t size) {
-    return fd_ >= 0 && write_all(fd_, data, size);
+    return is_open() && (write_all(fd_of(handle_), data, size) || fail());
 }
 
 bool ReplacementFile::commit() {
-    if (temp_path_.empty()) return false;
-    if (fd_ >= 0) {
-        if (::close(fd_) != 0) {
-            fd_ = -1;
-            return false;
-        }
-        fd_ = -1;
-    }
-    if (::rename(temp_path_.c_str(), target_.c_str()) != 0) return false;
+    if (!is_open()) return false;
+    const int fd = fd_of(handle_);
+    if (durability_ == Durability::flushed && ::fdatasync(fd) != 0) return fail();
+    // The lock on the temporary marks it as being written until it has its final name.
+    if (::rename(temp_path_.c_str(), target_.c_str()) != 0) return fail();
     committed_ = true;
-    return true;
+    handle_ = invalid;
+    if (::close(fd) != 0) return fail();
+    if (durability_ == Durability::ordinary) return true;
+    // The new folder entry reaches the disk too: without this a power cut could undo the
+    // rename and leave the old copy, or nothing where a new name was added.
+    const int dir = ::open(folder_of(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return fail();
+    const bool synced = ::fsync(dir) == 0 || fail();
+    ::close(dir);
+    return synced;
 }
 
 FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0) return;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    handle_ = fd;
     const auto until = std::chrono::steady_clock::now() + wait;
     for (;;) {
-        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             locked_ = true;
             return;
         }
@@ -199,7 +273,7 @@ FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait) {
 }
 
 FileLock::~FileLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    if (file_found()) ::close(fd_of(handle_));  // closing releases the lock
 }
 
 }  // namespace ftes::platform

@@ -5,29 +5,28 @@
 
 namespace ftes::platform {
 
-namespace {
-constexpr std::size_t buffer_size = std::size_t{16} * 1024;
-}
-
-LineReader::LineReader(const std::string& path) : file_(std::make_unique<InputFile>(path)) {
+// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): the buffer is only ever read into.
+LineReader::LineReader(const std::string& path) {
+    file_.emplace(path);
     open_ = file_->is_open();
     at_end_ = !open_;
-    if (open_) buffer_ = std::make_unique_for_overwrite<char[]>(buffer_size);
 }
 
+// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init)
+LineReader::LineReader(Memory, std::string_view text) : memory_(text), open_(true) {}
+
 LineReader LineReader::from_memory(std::string_view text) {
-    LineReader r;
-    r.memory_ = text;
-    r.open_ = true;
-    return r;
+    return LineReader(Memory{}, text);
 }
 
 bool LineReader::fill() {
     if (at_end_) return false;
+    const std::size_t budget = max_scanned_bytes - scanned_;
     if (!file_) {
         // In-memory text: hand out the whole remaining view (capped like a file) at once.
-        const std::size_t left = std::min(memory_.size(), max_scanned_bytes - scanned_);
+        const std::size_t left = std::min(memory_.size(), budget);
         if (left == 0) {
+            cut_short_ = !memory_.empty();
             at_end_ = true;
             return false;
         }
@@ -38,48 +37,58 @@ bool LineReader::fill() {
         scanned_ += left;
         return true;
     }
-    const std::size_t want = std::min(buffer_size, max_scanned_bytes - scanned_);
-    const long got = want == 0 ? 0 : file_->read(buffer_.get(), want);
+    if (budget == 0) {
+        char probe = 0;
+        cut_short_ = file_->read(&probe, 1) > 0;
+        at_end_ = true;
+        return false;
+    }
+    const long got = file_->read(buffer_, std::min(sizeof buffer_, budget));
     if (got <= 0) {
         at_end_ = true;
         return false;
     }
-    chunk_ = buffer_.get();
+    chunk_ = buffer_;
     begin_ = 0;
     end_ = static_cast<std::size_t>(got);
     scanned_ += end_;
     return true;
 }
 
-int LineReader::peek() {
-    if (begin_ == end_ && !fill()) return -1;
-    return static_cast<unsigned char>(chunk_[begin_]);
-}
-
-int LineReader::get() {
-    const int c = peek();
-    if (c >= 0) ++begin_;
-    return c;
-}
-
-std::optional<std::string> LineReader::next_line() {
-    if (!open_ || (begin_ == end_ && !fill())) return std::nullopt;
-    std::string line;
+bool LineReader::take_line(std::string* line) {
+    if (!open_ || (begin_ == end_ && !fill())) return false;
     for (;;) {
-        if (begin_ == end_ && !fill()) return line;  // last line without a line end
+        if (begin_ == end_ && !fill()) return true;  // last line without a line end
         const char* data = chunk_ + begin_;
         const std::size_t avail = end_ - begin_;
         const auto* stop = static_cast<const char*>(std::memchr(data, '\n', avail));
-        const auto* cr = static_cast<const char*>(std::memchr(data, '\r', avail));
-        if (cr != nullptr && (stop == nullptr || cr < stop)) stop = cr;
+        const auto* cr =
+            static_cast<const char*>(std::memchr(data, '\r', stop ? stop - data : avail));
+        if (cr != nullptr) stop = cr;
         const std::size_t take = stop == nullptr ? avail : static_cast<std::size_t>(stop - data);
-        const std::size_t room = max_line_length - line.size();
-        line.append(data, std::min(take, room));
+        if (line != nullptr) line->append(data, std::min(take, max_line_length - line->size()));
         begin_ += take;
         if (stop == nullptr) continue;
-        if (get() == '\r' && peek() == '\n') get();
-        return line;
+        // The line end: CR, LF, or CR LF even when the two lie in different reads.
+        const bool was_cr = chunk_[begin_++] == '\r';
+        if (was_cr && (begin_ < end_ || fill()) && chunk_[begin_] == '\n') ++begin_;
+        return true;
     }
+}
+
+bool LineReader::read_line(std::string& line) {
+    line.clear();
+    return take_line(&line);
+}
+
+bool LineReader::skip_line() {
+    return take_line(nullptr);
+}
+
+std::optional<std::string> LineReader::next_line() {
+    std::string line;
+    if (!read_line(line)) return std::nullopt;
+    return line;
 }
 
 }  // namespace ftes::platform

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,34 +16,47 @@ class LineReader {
     // The stored part of one line; the rest of a longer line is skipped, not stored.
     static constexpr std::size_t max_line_length = std::size_t{64} * 1024;
     // The bytes one reader scans at most. Every line the batch reads lies far inside it; a file
-    // that goes on beyond it is read as if it ended there, so a damaged file of gigabytes costs
-    // no more than this.
+    // that goes on beyond it is read as if it ended there (see cut_short()), so a damaged file
+    // of gigabytes costs no more than this.
     static constexpr std::size_t max_scanned_bytes = std::size_t{4} * 1024 * 1024;
 
-    // Reads the file at path; is_open() tells whether it opened.
+    // Reads the file at path; is_open() tells whether it opened, failure() why not.
     explicit LineReader(const std::string& path);
     // Reads text held in memory (the view must outlive the reader).
     static LineReader from_memory(std::string_view text);
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
 
     bool is_open() const { return open_; }
+    OpenFailure failure() const { return file_ ? file_->failure() : OpenFailure::none; }
     // The next line, or nothing at the end of the file or on a read error.
     std::optional<std::string> next_line();
+    // The same into a text the caller keeps, so that its room serves every line; false at the
+    // end of the file.
+    bool read_line(std::string& line);
+    // Passes over the next line without keeping it; false at the end of the file.
+    bool skip_line();
+    // Whether reading stopped at the scan budget with more of the file left unread.
+    bool cut_short() const { return cut_short_; }
 
   private:
-    LineReader() = default;
+    struct Memory {};
+    LineReader(Memory, std::string_view text);
     bool fill();
-    int get();
-    int peek();
+    // Moves past the next line, appending up to max_line_length of it to line when given.
+    bool take_line(std::string* line);
 
-    std::unique_ptr<InputFile> file_;
+    std::optional<InputFile> file_;
     std::string_view memory_;
     bool open_ = false;
     bool at_end_ = false;
+    bool cut_short_ = false;
     std::size_t scanned_ = 0;
-    std::unique_ptr<char[]> buffer_;
     const char* chunk_ = nullptr;  // the bytes between begin_ and end_ are the ones not yet read
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
+    // Sounding and forecast files take one read; the buffer is not cleared, only read into.
+    char buffer_[8 * 1024];
 };
 
 }  // namespace ftes::platform

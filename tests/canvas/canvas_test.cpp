@@ -4,6 +4,7 @@
 #include <stb_image.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 #include "batch/form1.h"
@@ -144,7 +145,10 @@ TEST(Canvas, CaptureWritesTheDrawingAreaAsBmp) {
     a.draw_line(0, 0, 240, 190, colori::cornice);
     const std::string bmp = (dir.percorso() / "grafico1.bmp").string();
     dir.scrivi("grafico1.bmp", "old content");
-    ASSERT_TRUE(a.capture_bmp(bmp));
+    ASSERT_EQ(a.capture_bmp(bmp), "");
+    // One byte a pixel, rows padded to 288 bytes, after the headers and a palette of the two
+    // colours drawn.
+    EXPECT_EQ(std::filesystem::file_size(bmp), 54u + 4 * 2 + 288 * 231);
     int w = 0, h = 0, n = 0;
     stbi_uc* px = stbi_load(bmp.c_str(), &w, &h, &n, 3);
     ASSERT_NE(px, nullptr);
@@ -152,7 +156,7 @@ TEST(Canvas, CaptureWritesTheDrawingAreaAsBmp) {
     EXPECT_EQ(h, 231);
     EXPECT_TRUE(std::equal(px, px + w * h * 3, a.rgb().begin()));
     stbi_image_free(px);
-    EXPECT_FALSE(a.capture_bmp((dir.percorso() / "missing" / "g.bmp").string()));
+    EXPECT_NE(a.capture_bmp((dir.percorso() / "missing" / "g.bmp").string()), "");
 }
 
 }  // namespace
@@ -162,18 +166,23 @@ namespace ftes::canvas {
 namespace {
 
 TEST(Bmp, DecodesBackToThePictureForEveryRowPadding) {
+    const std::vector<Rgb> tavolozza = {{0, 0, 0}, {255, 255, 0}, {100, 100, 100}, {255, 153, 0}};
     for (int w = 1; w <= 5; ++w) {
-        std::vector<std::uint8_t> rgb;
-        for (int i = 0; i < w * 3 * 3; ++i) rgb.push_back(static_cast<std::uint8_t>(i * 29 + w));
-        const auto bmp = codifica_bmp(rgb.data(), w, 3);
-        EXPECT_EQ(bmp.size(), 54u + static_cast<std::size_t>((w * 3 + 3) / 4 * 4 * 3));
+        std::vector<std::uint8_t> indici;
+        for (int i = 0; i < w * 3; ++i)
+            indici.push_back(static_cast<std::uint8_t>((i * 7 + w) % 4));
+        const auto bmp = codifica_bmp(indici.data(), w, 3, tavolozza);
+        EXPECT_EQ(bmp.size(), 54u + 4 * 4 + static_cast<std::size_t>((w + 3) / 4 * 4 * 3));
         int dw = 0, dh = 0, n = 0;
         stbi_uc* px =
             stbi_load_from_memory(bmp.data(), static_cast<int>(bmp.size()), &dw, &dh, &n, 3);
         ASSERT_NE(px, nullptr) << w;
         EXPECT_EQ(dw, w);
         EXPECT_EQ(dh, 3);
-        EXPECT_TRUE(std::equal(rgb.begin(), rgb.end(), px)) << w;
+        for (std::size_t i = 0; i < indici.size(); ++i) {
+            EXPECT_EQ((Rgb{px[i * 3], px[i * 3 + 1], px[i * 3 + 2]}), tavolozza[indici[i]])
+                << w << " pixel " << i;
+        }
         stbi_image_free(px);
     }
 }

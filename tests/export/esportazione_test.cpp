@@ -31,6 +31,26 @@ std::set<std::string> file_in(const fs::path& cartella) {
     return nomi;
 }
 
+// A 24-bit BMP, the kind other programs write, of RGB pixels given top row first.
+std::string bmp_24(int w, int h, const std::vector<std::uint8_t>& rgb) {
+    const int riga = (w * 3 + 3) / 4 * 4;
+    std::string b = "BM";
+    const auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) b.push_back(static_cast<char>(v >> (8 * i) & 0xFF));
+    };
+    u32(54 + static_cast<std::uint32_t>(riga * h)), u32(0), u32(54), u32(40);
+    u32(static_cast<std::uint32_t>(w)), u32(static_cast<std::uint32_t>(h)), u32(1 | 24 << 16);
+    for (int i = 0; i < 6; ++i) u32(0);
+    for (int r = h; r-- > 0;) {
+        for (int c = 0; c < w; ++c) {
+            const auto* p = &rgb[static_cast<std::size_t>((r * w + c) * 3)];
+            b += {static_cast<char>(p[2]), static_cast<char>(p[1]), static_cast<char>(p[0])};
+        }
+        b.append(static_cast<std::size_t>(riga - w * 3), '\0');
+    }
+    return b;
+}
+
 // The image component with one step made to fail, as the real control can.
 class ComponenteGuasto : public esportazione::Wpdlx {
   public:
@@ -168,7 +188,7 @@ TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
     canvas::Canvas tela;
     tela.draw_line(0, 0, 285, 230, {255, 0, 0});
     const std::string bmp = (dir.percorso() / "x.bmp").string();
-    ASSERT_TRUE(tela.capture_bmp(bmp));
+    ASSERT_EQ(tela.capture_bmp(bmp), "");
     ASSERT_TRUE(componente.carica_bmp(bmp));
     rlimit vecchio{};
     getrlimit(RLIMIT_FSIZE, &vecchio);
@@ -190,7 +210,7 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
     const canvas::Rgb colori[] = {{255, 255, 0}, {100, 100, 100}, {255, 153, 0}};
     for (int i = 0; i < 3; ++i) tela.draw_line(float(i), 0, float(i), 230, colori[i]);
     const std::string bmp = (dir.percorso() / "g.bmp").string();
-    ASSERT_TRUE(tela.capture_bmp(bmp));
+    ASSERT_EQ(tela.capture_bmp(bmp), "");
     esportazione::Wpdlx c;
     EXPECT_FALSE(c.salva_gif((dir.percorso() / "none.gif").string(), false));
     EXPECT_EQ(c.errore(), esportazione::ErroreImmagine::nessuna_immagine);
@@ -215,30 +235,43 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
     dir.scrivi("pnm.bmp", "P5\n" + std::string(55, '5') + "\n");
     EXPECT_FALSE(c.carica_bmp((dir.percorso() / "pnm.bmp").string()));
     EXPECT_NE(c.messaggio().find("not a BMP"), std::string::npos);
-    std::vector<std::uint8_t> punto{255, 0, 0};
-    const auto un_pixel = canvas::codifica_bmp(punto.data(), 1, 1);
-    dir.scrivi("ok.bmp", std::string(un_pixel.begin(), un_pixel.end()));
-    EXPECT_TRUE(c.carica_bmp((dir.percorso() / "ok.bmp").string()));
+    // A BMP that is not the canvas's own (24 bits a pixel) goes through the general decoder and
+    // keeps its exact colours too.
+    dir.scrivi("foreign.bmp",
+               bmp_24(3, 2, {255, 0, 0, 1, 2, 3, 255, 0, 0, 9, 9, 9, 1, 2, 3, 0, 0, 0}));
+    ASSERT_TRUE(c.carica_bmp((dir.percorso() / "foreign.bmp").string())) << c.messaggio();
+    ASSERT_TRUE(c.salva_gif((dir.percorso() / "foreign.gif").string(), false));
+    const auto d = test::decodifica_gif((dir.percorso() / "foreign.gif").string());
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->at(0, 0), (canvas::Rgb{255, 0, 0}));
+    EXPECT_EQ(d->at(1, 0), (canvas::Rgb{1, 2, 3}));
+    EXPECT_EQ(d->at(0, 1), (canvas::Rgb{9, 9, 9}));
+    EXPECT_EQ(d->at(2, 1), (canvas::Rgb{0, 0, 0}));
 }
 
-TEST(BmpReading, PlainBmpReadsLikeTheGeneralDecoderAndAnythingElseIsLeftToIt) {
+TEST(BmpReading, TheCanvasBmpReadsLikeTheGeneralDecoderWithItsColoursInOrderOfAppearance) {
+    // A palette with an unused colour and a colour twice, that the picture uses in another order.
+    const std::vector<canvas::Rgb> tavolozza = {
+        {0, 0, 0}, {7, 7, 7}, {255, 255, 0}, {100, 100, 100}, {255, 255, 0}};
     for (const int w : {1, 2, 3, 4, 5, 286}) {
-        std::vector<std::uint8_t> rgb;
-        for (int i = 0; i < w * 7 * 3; ++i) rgb.push_back(static_cast<std::uint8_t>(i * 37 + w));
-        std::vector<unsigned char> bmp = canvas::codifica_bmp(rgb.data(), w, 7);
+        std::vector<std::uint8_t> indici;
+        for (int i = 0; i < w * 7; ++i) indici.push_back(i % 3 == 0 ? 3 : i % 3 == 1 ? 4 : 2);
+        indici[0] = 0;
+        std::vector<unsigned char> bmp = canvas::codifica_bmp(indici.data(), w, 7, tavolozza);
         for (const bool dall_alto : {false, true}) {
             if (dall_alto) {
                 // The same picture stored top row first, with a negative height.
-                const auto riga = static_cast<std::size_t>((w * 3 + 3) / 4 * 4);
-                std::vector<unsigned char> capovolta(bmp.begin(), bmp.begin() + 54);
+                const auto riga = static_cast<std::size_t>((w + 3) / 4 * 4);
+                const std::size_t testa = 54 + 4 * tavolozza.size();
+                std::vector<unsigned char> capovolta(bmp.begin(), bmp.begin() + testa);
                 for (std::size_t r = 7; r-- > 0;) {
-                    const auto da = bmp.begin() + 54 + static_cast<std::ptrdiff_t>(r * riga);
+                    const auto da = bmp.begin() + static_cast<std::ptrdiff_t>(testa + r * riga);
                     capovolta.insert(capovolta.end(), da, da + static_cast<std::ptrdiff_t>(riga));
                 }
                 capovolta[22] = 0xF9, capovolta[23] = capovolta[24] = capovolta[25] = 0xFF;  // -7
                 bmp = capovolta;
             }
-            const auto img = esportazione::leggi_bmp_24(bmp.data(), bmp.size(), 4096);
+            const auto img = esportazione::leggi_bmp_8(bmp.data(), bmp.size(), 4096);
             ASSERT_TRUE(img) << w;
             int sw = 0, sh = 0, n = 0;
             stbi_uc* px =
@@ -246,40 +279,52 @@ TEST(BmpReading, PlainBmpReadsLikeTheGeneralDecoderAndAnythingElseIsLeftToIt) {
             ASSERT_NE(px, nullptr);
             EXPECT_EQ(img->larghezza, sw);
             EXPECT_EQ(img->altezza, sh);
-            EXPECT_TRUE(std::equal(img->rgb.begin(), img->rgb.end(), px)) << w << dall_alto;
-            EXPECT_TRUE(std::equal(rgb.begin(), rgb.end(), img->rgb.begin())) << w << dall_alto;
+            for (std::size_t i = 0; i < img->indici.size(); ++i) {
+                ASSERT_EQ(img->tavolozza[img->indici[i]],
+                          (canvas::Rgb{px[i * 3], px[i * 3 + 1], px[i * 3 + 2]}))
+                    << w << " pixel " << i;
+            }
             stbi_image_free(px);
+            // Black first, then yellow (both of its entries) and grey as the pixels show them;
+            // grey 7 is unused.
+            EXPECT_EQ(img->tavolozza,
+                      (std::vector<canvas::Rgb>{{0, 0, 0}, {255, 255, 0}, {100, 100, 100}}))
+                << w;
         }
     }
-    std::vector<std::uint8_t> rgb(4 * 4 * 3, 200);
-    const std::vector<unsigned char> buona = canvas::codifica_bmp(rgb.data(), 4, 4);
+    std::vector<std::uint8_t> indici(4 * 4, 1);
+    const std::vector<unsigned char> buona =
+        canvas::codifica_bmp(indici.data(), 4, 4, std::span(tavolozza).first(2));
     auto guasta = [&](std::size_t at, unsigned char v) {
         auto b = buona;
         b[at] = v;
-        return esportazione::leggi_bmp_24(b.data(), b.size(), 4096).has_value();
+        return esportazione::leggi_bmp_8(b.data(), b.size(), 4096).has_value();
     };
+    EXPECT_TRUE(guasta(46, 2));      // the palette as it is
     EXPECT_FALSE(guasta(0, 'X'));    // signature
     EXPECT_FALSE(guasta(14, 108));   // another info header
-    EXPECT_FALSE(guasta(28, 32));    // 32 bits a pixel
+    EXPECT_FALSE(guasta(28, 24));    // 24 bits a pixel
     EXPECT_FALSE(guasta(30, 1));     // compressed
     EXPECT_FALSE(guasta(18, 40));    // wider than the data holds
     EXPECT_FALSE(guasta(10, 0xF0));  // pixel data beyond the end
-    EXPECT_FALSE(esportazione::leggi_bmp_24(buona.data(), buona.size() - 1, 4096).has_value());
-    EXPECT_FALSE(esportazione::leggi_bmp_24(buona.data(), buona.size(), 3).has_value());
+    EXPECT_FALSE(guasta(46, 1));     // pixels pointing past a palette of one colour
+    EXPECT_FALSE(guasta(47, 1));     // a palette of more than 256 colours
+    EXPECT_FALSE(esportazione::leggi_bmp_8(buona.data(), buona.size() - 1, 4096).has_value());
+    EXPECT_FALSE(esportazione::leggi_bmp_8(buona.data(), buona.size(), 3).has_value());
 }
 
 TEST(ImagePalette, ExactUpTo256ColoursThenAFixedPalette) {
     std::vector<std::uint8_t> rgb;
     for (int i = 0; i < 256; ++i)
         rgb.insert(rgb.end(), {std::uint8_t(i), 7, std::uint8_t(255 - i)});
-    auto img = esportazione::indicizza(rgb.data(), 256);
+    auto img = esportazione::indicizza(rgb.data(), 16, 16);
     ASSERT_EQ(img.tavolozza.size(), 256u);
     for (int i = 0; i < 256; ++i) {
         EXPECT_EQ(img.tavolozza[img.indici[std::size_t(i)]],
                   (canvas::Rgb{std::uint8_t(i), 7, std::uint8_t(255 - i)}));
     }
     rgb.insert(rgb.end(), {1, 2, 3});
-    img = esportazione::indicizza(rgb.data(), 257);
+    img = esportazione::indicizza(rgb.data(), 257, 1);
     EXPECT_EQ(img.tavolozza.size(), 256u);
     EXPECT_EQ(img.indici.size(), 257u);
     EXPECT_EQ(img.tavolozza[img.indici[0]], (canvas::Rgb{0, 0, 255}));  // nearest 3-3-2 colour

@@ -2,63 +2,160 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 #include <filesystem>
 
 #include "support/cartella_temporanea.h"
+#include "support/piantati.h"
 
 namespace ftes::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-TEST(FirstRegularFile, SkipsHiddenFilesAndFoldersAndNeedsAFolder) {
+const unsigned char* byte(const char* text) {
+    return reinterpret_cast<const unsigned char*>(text);
+}
+
+std::size_t voci(const fs::path& cartella) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(cartella), fs::directory_iterator()));
+}
+
+TEST(FirstRegularFile, SkipsHiddenFilesFoldersAndAnythingNotARegularFile) {
     test::CartellaTemporanea dir;
     EXPECT_EQ(first_regular_file(dir.prefisso()), std::nullopt);
     dir.scrivi(".hidden", "x");
     dir.crea_cartella("sub");
+    test::pianta_non_regolari(dir.percorso());  // devices, pipes, dangling links where possible
     EXPECT_EQ(first_regular_file(dir.prefisso()), std::nullopt);
     dir.scrivi("only.TXT", "x");
     EXPECT_EQ(first_regular_file(dir.prefisso()), "only.TXT");
     EXPECT_EQ(first_regular_file(dir.prefisso("missing")), std::nullopt);
 }
 
+TEST(InputFile, OpensRegularFilesOnlyAndSaysWhyNot) {
+    test::CartellaTemporanea dir;
+    dir.scrivi("file.txt", "abc");
+    dir.crea_cartella("folder.txt");
+    EXPECT_TRUE(InputFile((dir.percorso() / "file.txt").string()).is_open());
+    EXPECT_EQ(InputFile((dir.percorso() / "none.txt").string()).failure(), OpenFailure::missing);
+    EXPECT_EQ(InputFile((dir.percorso() / "no" / "x.txt").string()).failure(),
+              OpenFailure::missing);
+    EXPECT_EQ(InputFile((dir.percorso() / "folder.txt").string()).failure(),
+              OpenFailure::not_regular);
+    for (const fs::path& p : test::pianta_non_regolari(dir.percorso())) {
+        const InputFile f(p.string());
+        EXPECT_FALSE(f.is_open()) << p;
+        EXPECT_NE(f.failure(), OpenFailure::none) << p;
+    }
+}
+
+TEST(WriteNewFile, ReplacesWhateverStandsAtTheNameWithoutWritingThroughIt) {
+    test::CartellaTemporanea dir, altrove;
+    const fs::path esterno = altrove.scrivi("precious.txt", "keep me");
+    const fs::path bmp = dir.percorso() / "grafico1.bmp";
+    const auto piantati = test::non_regolari_in(dir.percorso(), "grafico1.bmp", esterno);
+    for (const auto& [cosa, pianta] : piantati) {
+        pianta();
+        EXPECT_EQ(write_new_file(bmp.string(), std::span(byte("new"), 3)), "") << cosa;
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(bmp))) << cosa;
+        EXPECT_EQ(test::leggi_file(bmp), "new") << cosa;
+        EXPECT_EQ(test::leggi_file(esterno), "keep me") << cosa;
+        fs::remove(bmp);
+    }
+    dir.crea_cartella("grafico1.bmp/sub");  // a folder is never removed
+    EXPECT_NE(write_new_file(bmp.string(), std::span(byte("new"), 3)), "");
+    EXPECT_TRUE(fs::is_directory(bmp / "sub"));
+    EXPECT_NE(write_new_file((dir.percorso() / "missing" / "g.bmp").string(), {}), "");
+}
+
 TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
     test::CartellaTemporanea dir;
     const fs::path target = dir.scrivi("chart.gif", "old");
-    {
-        ReplacementFile f(target.string());
+    for (const auto& [d, testo] :
+         {std::pair{Durability::ordinary, "new"}, {Durability::flushed, "two"}}) {
+        const std::string prima = test::leggi_file(target);
+        ReplacementFile f(target.string(), d);
         ASSERT_TRUE(f.is_open());
-        ASSERT_TRUE(f.write(reinterpret_cast<const unsigned char*>("new"), 3));
-        EXPECT_EQ(test::leggi_file(target), "old");
-        ASSERT_TRUE(f.commit());
+        EXPECT_EQ(f.temporary_path(), (dir.percorso() / ".chart.gif.tmp").string());
+        ASSERT_TRUE(f.write(byte(testo), 3));
+        EXPECT_EQ(test::leggi_file(target), prima);
+        ASSERT_TRUE(f.commit()) << f.error();
+        EXPECT_EQ(test::leggi_file(target), testo);
     }
-    EXPECT_EQ(test::leggi_file(target), "new");
+#ifndef _WIN32
     // Readable by the web server as any file the umask allows, not private to the batch.
     const mode_t mask = ::umask(022);
     {
-        ReplacementFile f(target.string());
+        ReplacementFile f(target.string(), Durability::ordinary);
         ASSERT_TRUE(f.commit());
     }
     ::umask(mask);
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                   fs::perms::others_read);
+#endif
     {
-        ReplacementFile f(target.string());
-        ASSERT_TRUE(f.write(reinterpret_cast<const unsigned char*>("abandoned"), 9));
+        ReplacementFile f(target.string(), Durability::ordinary);
+        ASSERT_TRUE(f.write(byte("abandoned"), 9));
     }  // not committed
     EXPECT_EQ(test::leggi_file(target), "");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.percorso()), fs::directory_iterator()), 1);
+    EXPECT_EQ(voci(dir.percorso()), 1u);
 
-    ReplacementFile nowhere((dir.percorso() / "missing" / "x.gif").string());
+    ReplacementFile nowhere((dir.percorso() / "missing" / "x.gif").string(), Durability::flushed);
     EXPECT_FALSE(nowhere.is_open());
+    EXPECT_FALSE(nowhere.error().empty());
     EXPECT_FALSE(nowhere.commit());
 }
 
-TEST(FileLock, OneHolderAtATime) {
+TEST(ReplacementFile, ALinkAtTheTargetIsReplacedNotFollowed) {
+    test::CartellaTemporanea dir, altrove;
+    const fs::path esterno = altrove.scrivi("precious.gif", "keep me");
+    const fs::path target = dir.percorso() / "plotftEs1.gif";
+    for (const auto& [cosa, pianta] :
+         test::non_regolari_in(dir.percorso(), "plotftEs1.gif", esterno)) {
+        pianta();
+        ReplacementFile f(target.string(), Durability::ordinary);
+        ASSERT_TRUE(f.write(byte("GIF"), 3) && f.commit()) << cosa << ": " << f.error();
+        EXPECT_EQ(test::leggi_file(target), "GIF") << cosa;
+        EXPECT_EQ(test::leggi_file(esterno), "keep me") << cosa;
+        fs::remove(target);
+    }
+}
+
+TEST(ReplacementFile, ATemporaryLeftByAKilledRunIsRemadeOneInUseIsLeftAlone) {
+    test::CartellaTemporanea dir, altrove;
+    const fs::path target = dir.percorso() / "2025005.gif";
+    const std::string temp = temporary_name(target.string());
+    // Left behind: half a GIF nobody is writing, then a link planted at the temporary name.
+    dir.scrivi(".2025005.gif.tmp", "half a GI");
+    const fs::path esterno = altrove.scrivi("precious", "keep me");
+    for (int volta = 0; volta < 2; ++volta) {
+        ReplacementFile f(target.string(), Durability::flushed);
+        ASSERT_TRUE(f.is_open()) << f.error();
+        ASSERT_TRUE(f.write(byte("whole"), 5) && f.commit());
+        EXPECT_EQ(test::leggi_file(target), "whole");
+        EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
+        fs::create_symlink(esterno, temp);
+    }
+    EXPECT_EQ(test::leggi_file(esterno), "keep me");
+    fs::remove(temp);
+
+    // In use: a second writer of the same chart fails and leaves the first one's file alone.
+    ReplacementFile primo(target.string(), Durability::ordinary);
+    ASSERT_TRUE(primo.write(byte("first"), 5));
+    ReplacementFile secondo(target.string(), Durability::ordinary);
+    EXPECT_FALSE(secondo.is_open());
+    EXPECT_NE(secondo.error().find("another run"), std::string::npos) << secondo.error();
+    ASSERT_TRUE(primo.commit());
+    EXPECT_EQ(test::leggi_file(target), "first");
+}
+
+TEST(FileLock, OneHolderAtATimeAndReadersAreNotKeptOut) {
     test::CartellaTemporanea dir;
     const std::string ini = dir.scrivi("varnel.ini", "x").string();
     {
@@ -66,6 +163,7 @@ TEST(FileLock, OneHolderAtATime) {
         ASSERT_TRUE(primo.locked());
         FileLock secondo(ini, std::chrono::milliseconds(50));
         EXPECT_FALSE(secondo.locked());
+        EXPECT_EQ(read_whole_file(ini, 10), std::vector<unsigned char>{'x'});
     }
     EXPECT_TRUE(FileLock(ini, std::chrono::milliseconds(0)).locked());
     EXPECT_FALSE(

@@ -1,12 +1,12 @@
 #include "platform/line_reader.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <string>
 #include <vector>
 
 #include "support/cartella_temporanea.h"
+#include "support/piantati.h"
 
 namespace ftes::platform {
 namespace {
@@ -61,23 +61,51 @@ TEST(LineReader, OverlongLineIsCutAndItsRestSkipped) {
     EXPECT_EQ(r.next_line(), "next");
 }
 
-TEST(LineReader, ReadingStopsAtTheScanBudget) {
+TEST(LineReader, ReadingStopsAtTheScanBudgetAndSaysSo) {
     test::CartellaTemporanea dir;
     const std::string enorme(LineReader::max_scanned_bytes + 100, 'q');
     LineReader r(dir.scrivi("big.txt", enorme + "\nafter").string());
     EXPECT_EQ(r.next_line()->size(), LineReader::max_line_length);
     EXPECT_EQ(r.next_line(), std::nullopt);  // "after" lies beyond the budget
+    EXPECT_TRUE(r.cut_short());
+
+    // A file that ends exactly at the budget is read whole.
+    const std::string giusto(LineReader::max_scanned_bytes - 6, 'q');
+    LineReader intero(dir.scrivi("exact.txt", giusto + "\nlast\n").string());
+    EXPECT_TRUE(intero.skip_line());
+    EXPECT_EQ(intero.next_line(), "last");
+    EXPECT_EQ(intero.next_line(), std::nullopt);
+    EXPECT_FALSE(intero.cut_short());
+    auto in_memoria = LineReader::from_memory(enorme);
+    EXPECT_TRUE(in_memoria.skip_line());
+    EXPECT_TRUE(in_memoria.cut_short());
 }
 
-TEST(LineReader, MissingFileFolderAndFifoDoNotOpen) {
+TEST(LineReader, SkippedLinesAndReusedTextGiveTheSameLines) {
+    auto r = LineReader::from_memory("one\r\ntwo\rthree\n\nfive");
+    std::string riga = "left over from before";
+    EXPECT_TRUE(r.skip_line());
+    EXPECT_TRUE(r.read_line(riga));
+    EXPECT_EQ(riga, "two");
+    EXPECT_TRUE(r.skip_line());
+    EXPECT_TRUE(r.read_line(riga));
+    EXPECT_EQ(riga, "");
+    EXPECT_TRUE(r.read_line(riga));
+    EXPECT_EQ(riga, "five");
+    EXPECT_FALSE(r.skip_line());
+    EXPECT_FALSE(r.read_line(riga));
+}
+
+TEST(LineReader, MissingFileFolderAndAnythingNotARegularFileDoNotOpen) {
     test::CartellaTemporanea dir;
     dir.crea_cartella("folder.txt");
-    const std::string fifo = (dir.percorso() / "pipe.txt").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& p :
-         {(dir.percorso() / "none.txt").string(), (dir.percorso() / "folder.txt").string(), fifo}) {
-        LineReader r(p);
+    std::vector<std::filesystem::path> percorsi = test::pianta_non_regolari(dir.percorso());
+    percorsi.push_back(dir.percorso() / "none.txt");
+    percorsi.push_back(dir.percorso() / "folder.txt");
+    for (const auto& p : percorsi) {
+        LineReader r(p.string());
         EXPECT_FALSE(r.is_open()) << p;
+        EXPECT_NE(r.failure(), OpenFailure::none) << p;
         EXPECT_EQ(r.next_line(), std::nullopt);
     }
 }
