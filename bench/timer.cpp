@@ -1,5 +1,6 @@
 // ftes-bench-timer: runs commands as processes, alternating them, and prints for each the
-// median wall time over the runs and the peak resident memory of its slowest-memory run.
+// median wall time and CPU time (user + system) over the runs and the peak resident memory of
+// its hungriest run, then the ratio of each command's median wall time to the last command's.
 //   ftes-bench-timer RUNS -- label1 [@DIR] cmd1 args... -- label2 [@DIR] cmd2 args...
 // A command with @DIR runs in that directory. After three warm-up rounds the commands run in
 // turn, so that a change in the machine's load touches all of them alike.
@@ -21,6 +22,7 @@ struct Command {
     std::string dir;
     std::vector<char*> argv;
     std::vector<double> seconds;
+    std::vector<double> cpu_seconds;
     long peak_kib = 0;
 };
 
@@ -37,6 +39,8 @@ bool run(Command& c) {
     if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return false;
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     c.seconds.push_back(took.count());
+    const auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    c.cpu_seconds.push_back(secs(usage.ru_utime) + secs(usage.ru_stime));
     c.peak_kib = std::max(c.peak_kib, usage.ru_maxrss);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -57,7 +61,7 @@ int main(int argc, char** argv) {
     std::vector<Command> commands;
     for (int i = 2; i < argc; ++i) {
         if (std::string(argv[i]) == "--") {
-            if (i + 1 < argc) commands.push_back({argv[++i], {}, {}, {}, 0});
+            if (i + 1 < argc) commands.push_back({argv[++i], {}, {}, {}, {}, 0});
         } else if (!commands.empty() && commands.back().argv.empty() && argv[i][0] == '@') {
             commands.back().dir = argv[i] + 1;
         } else if (!commands.empty()) {
@@ -68,7 +72,7 @@ int main(int argc, char** argv) {
     for (int w = 0; w < 3; ++w) {
         for (auto& c : commands) run(c);  // warm-up: page cache and dynamic loader
     }
-    for (auto& c : commands) c.seconds.clear(), c.peak_kib = 0;
+    for (auto& c : commands) c.seconds.clear(), c.cpu_seconds.clear(), c.peak_kib = 0;
     for (int r = 0; r < runs; ++r) {
         for (auto& c : commands) {
             if (!run(c)) {
@@ -78,12 +82,14 @@ int main(int argc, char** argv) {
         }
     }
     for (const auto& c : commands) {
-        std::printf("%-28s median %8.2f ms   peak RSS %6.2f MiB   (%d runs)\n", c.label.c_str(),
-                    median(c.seconds) * 1e3, c.peak_kib / 1024.0, runs);
+        std::printf("%-34s median %7.2f ms  cpu %6.2f ms  peak RSS %5.2f MiB  (%d runs)\n",
+                    c.label.c_str(), median(c.seconds) * 1e3, median(c.cpu_seconds) * 1e3,
+                    c.peak_kib / 1024.0, runs);
     }
-    if (commands.size() >= 2) {
-        std::printf("ratio %s / %s: %.2f\n", commands[0].label.c_str(), commands[1].label.c_str(),
-                    median(commands[0].seconds) / median(commands[1].seconds));
+    const Command& last = commands.back();
+    for (std::size_t i = 0; i + 1 < commands.size(); ++i) {
+        std::printf("ratio %s / %s: %.2f\n", commands[i].label.c_str(), last.label.c_str(),
+                    median(commands[i].seconds) / median(last.seconds));
     }
     return 0;
 }

@@ -72,10 +72,19 @@ NomiSondaggio::NomiSondaggio(std::int16_t tipo_stazione, std::string_view percor
 
 const std::string& NomiSondaggio::nome(std::string_view etichetta_ora, std::string_view minuto) {
     if (!valido_) return testo_;
+    // From one name to the next only these characters change: in place when they keep their
+    // length, as they do within a station's day.
+    if (etichetta_ora.size() == lunghezza_ora_ && minuto.size() == lunghezza_minuto_) {
+        etichetta_ora.copy(testo_.data() + inizio_ora_, etichetta_ora.size());
+        minuto.copy(testo_.data() + inizio_ora_ + etichetta_ora.size(), minuto.size());
+        return testo_;
+    }
     testo_.resize(inizio_ora_);
     testo_ += etichetta_ora;
     testo_ += minuto;
     testo_ += finale_;
+    lunghezza_ora_ = etichetta_ora.size();
+    lunghezza_minuto_ = minuto.size();
     return testo_;
 }
 

@@ -36,7 +36,9 @@ class NomiSondaggio {
 
   private:
     std::string testo_;
-    std::size_t inizio_ora_ = 0;  // where the hour label starts
+    std::size_t inizio_ora_ = 0;                          // where the hour label starts
+    std::size_t lunghezza_ora_ = std::string_view::npos;  // of the name formed last
+    std::size_t lunghezza_minuto_ = std::string_view::npos;
     std::string_view finale_;
     bool valido_ = false;
 };

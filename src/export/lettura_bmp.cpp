@@ -16,7 +16,6 @@ std::uint32_t u32(const unsigned char* p) {
 }
 
 constexpr std::size_t intestazioni = 14 + 40;
-constexpr std::uint16_t non_assegnato = 0xFFFF;
 
 }  // namespace
 
@@ -46,25 +45,33 @@ std::optional<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::s
 
     ImmagineIndicizzata img{larghezza, static_cast<int>(altezza), {}, {}};
     img.indici.resize(w * h);
-    // Each index of the file gets the GIF index of its colour when it first appears.
-    std::array<std::uint16_t, 256> mappa;
-    mappa.fill(non_assegnato);
-    const unsigned char* tavolozza = dati + intestazioni;
+    // The rows top to bottom, noting which palette entries the pixels use.
+    std::array<bool, 256> usato{};
     for (std::size_t r = 0; r < h; ++r) {
         const unsigned char* sorgente = dati + inizio_pixel + (dall_alto ? r : h - 1 - r) * riga;
         std::uint8_t* destinazione = img.indici.data() + r * w;
         for (std::size_t c = 0; c < w; ++c) {
-            const unsigned char i = sorgente[c];
-            if (mappa[i] == non_assegnato) {
-                if (i >= colori) return std::nullopt;  // an index past the palette
-                const unsigned char* q = tavolozza + std::size_t{4} * i;
-                const canvas::Rgb colore{q[2], q[1], q[0]};
-                const auto gia = std::find(img.tavolozza.begin(), img.tavolozza.end(), colore);
-                mappa[i] = static_cast<std::uint16_t>(gia - img.tavolozza.begin());
-                if (gia == img.tavolozza.end()) img.tavolozza.push_back(colore);
-            }
-            destinazione[c] = static_cast<std::uint8_t>(mappa[i]);
+            destinazione[c] = sorgente[c];
+            usato[sorgente[c]] = true;
         }
+    }
+    // The used entries in the palette's order, each colour once.
+    std::array<std::uint8_t, 256> mappa{};
+    bool identica = true;
+    const unsigned char* tavolozza = dati + intestazioni;
+    for (std::size_t i = 0; i < usato.size(); ++i) {
+        if (!usato[i]) continue;
+        if (i >= colori) return std::nullopt;  // pixels that point past the palette
+        const unsigned char* q = tavolozza + 4 * i;
+        const canvas::Rgb colore{q[2], q[1], q[0]};
+        const auto gia = std::find(img.tavolozza.begin(), img.tavolozza.end(), colore);
+        mappa[i] = static_cast<std::uint8_t>(gia - img.tavolozza.begin());
+        if (gia == img.tavolozza.end()) img.tavolozza.push_back(colore);
+        identica = identica && mappa[i] == i;
+    }
+    // The canvas's own BMPs usually use their whole palette: then the indices stay as they are.
+    if (!identica) {
+        for (std::uint8_t& i : img.indici) i = mappa[i];
     }
     return img;
 }

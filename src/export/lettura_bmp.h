@@ -10,7 +10,7 @@
 namespace ftes::esportazione {
 
 // The picture of a plain 8-bit paletted BMP of at most max_lato pixels a side, its palette reduced
-// to the colours the pixels use, in order of first appearance (top row first), each colour once.
+// to the colours the pixels use, in the file's order, each colour once.
 // Nothing for any other file, including one whose pixels point past its palette or whose data
 // would run past its end.
 std::optional<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::size_t dimensione,

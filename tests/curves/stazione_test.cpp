@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "batch/form1.h"
+#include "batch/tabelle.h"
 #include "support/cartella_temporanea.h"
 
 namespace ftes {
@@ -85,6 +88,33 @@ TEST(SoundingNames, FromTheWindowStateOfTheSlot) {
     form.indice_giorno = 5;
     EXPECT_EQ(form.nome_file_sondaggio(1, form.mese_anno[5], 0, 60), "data/25001A00.TXT");
     EXPECT_EQ(form.nome_file_sondaggio(1, form.mese_anno[5], 0, 1), "data/25001A01.TXT");
+}
+
+TEST(SoundingNames, OneRoomForTheWholeDayGivesTheSameNamesInTriedOrder) {
+    const std::pair<std::int16_t, std::string> casi[] = {{1, "data/25005A00.TXT"},
+                                                         {2, "data/CN12A_20250050000.TXT"},
+                                                         {4, "data/ES056_2025005000000.TXT"}};
+    for (const auto& [tipo, mezzanotte] : casi) {
+        const auto etichette = etichette_per_tipo(tipo);
+        NomiSondaggio nomi(tipo, "data/", "012025", "005");
+        std::vector<std::string> giorno;
+        for (int ora = 0; ora < 24; ++ora) {
+            for (int m = 1; m <= 60; ++m) {
+                const std::string minuto = testo_minuto(m);
+                const std::string& nome = nomi.nome(etichette[std::size_t(ora)], minuto);
+                ASSERT_EQ(nome, nome_sondaggio(tipo, {"data/", "012025", "005",
+                                                      etichette[std::size_t(ora)], minuto}));
+                giorno.push_back(nome);
+            }
+        }
+        EXPECT_EQ(giorno[59], mezzanotte);  // 00:00 is the 60th name tried
+        EXPECT_EQ(std::set<std::string>(giorno.begin(), giorno.end()).size(), 1440u) << tipo;
+    }
+    // A label of another length starts the name's tail afresh.
+    NomiSondaggio nomi(2, "", "012025", "005");
+    EXPECT_EQ(nomi.nome("07", "15"), "CN12A_20250050715.TXT");
+    EXPECT_EQ(nomi.nome("7", "15"), "CN12A_2025005715.TXT");
+    EXPECT_EQ(nomi.nome("07", "15"), "CN12A_20250050715.TXT");
 }
 
 }  // namespace

@@ -249,7 +249,7 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
     EXPECT_EQ(d->at(2, 1), (canvas::Rgb{0, 0, 0}));
 }
 
-TEST(BmpReading, TheCanvasBmpReadsLikeTheGeneralDecoderWithItsColoursInOrderOfAppearance) {
+TEST(BmpReading, TheCanvasBmpReadsLikeTheGeneralDecoderWithOnlyTheColoursItUses) {
     // A palette with an unused colour and a colour twice, that the picture uses in another order.
     const std::vector<canvas::Rgb> tavolozza = {
         {0, 0, 0}, {7, 7, 7}, {255, 255, 0}, {100, 100, 100}, {255, 255, 0}};
@@ -285,8 +285,7 @@ TEST(BmpReading, TheCanvasBmpReadsLikeTheGeneralDecoderWithItsColoursInOrderOfAp
                     << w << " pixel " << i;
             }
             stbi_image_free(px);
-            // Black first, then yellow (both of its entries) and grey as the pixels show them;
-            // grey 7 is unused.
+            // The palette's order, grey 7 left out as unused and yellow's two entries made one.
             EXPECT_EQ(img->tavolozza,
                       (std::vector<canvas::Rgb>{{0, 0, 0}, {255, 255, 0}, {100, 100, 100}}))
                 << w;
