@@ -97,7 +97,9 @@ static void publish(const char* folder, const char* name, int flushed) {
     }
 }
 
-static int leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+static int leap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int main(int argc, char** argv) {
     int y = 0, m = 0, d = 0;
@@ -125,7 +127,8 @@ int main(int argc, char** argv) {
         int yy = y, dd = doy - (6 - slot);
         if (dd < 1) dd += 365 + leap(--yy);
         int mm = 1, left = dd;
-        while (left > month_days[mm - 1] + (mm == 2 && leap(yy))) left -= month_days[mm - 1] + (mm == 2 && leap(yy)), ++mm;
+        while (left > month_days[mm - 1] + (mm == 2 && leap(yy)))
+            left -= month_days[mm - 1] + (mm == 2 && leap(yy)), ++mm;
         char name[8192];
         snprintf(name, sizeof name, "%s%02d%04d.txt", base, mm, yy);
         read_start(name);

@@ -39,7 +39,9 @@ bool run(Command& c) {
     if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return false;
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     c.seconds.push_back(took.count());
-    const auto secs = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    const auto secs = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
+    };
     c.cpu_seconds.push_back(secs(usage.ru_utime) + secs(usage.ru_stime));
     c.peak_kib = std::max(c.peak_kib, usage.ru_maxrss);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
