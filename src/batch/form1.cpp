@@ -57,7 +57,9 @@ void Form1::leggi_configurazione() {
     const std::string percorso = cartella_corrente + std::string(nome_configurazione);
     platform::LineReader lettore(percorso);
     if (!lettore.is_open()) {
-        diagnostica.segnala("configuration", percorso, "cannot open; all folders are empty");
+        diagnostica.segnala("configuration", percorso,
+                            std::string("cannot open: ") + platform::describe(lettore.failure()) +
+                                "; all folders are empty");
         return;
     }
     const auto righe = leggi_sei_righe(lettore);

@@ -36,7 +36,7 @@ std::optional<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::s
     const std::int64_t altezza = dall_alto ? -static_cast<std::int64_t>(altezza_grezza)
                                            : static_cast<std::int64_t>(altezza_grezza);
     if (larghezza <= 0 || altezza <= 0 || larghezza > max_lato || altezza > max_lato ||
-        inizio_pixel < intestazioni + 4 * colori) {
+        inizio_pixel < intestazioni + std::size_t{4} * colori) {
         return std::nullopt;
     }
     const auto w = static_cast<std::size_t>(larghezza), h = static_cast<std::size_t>(altezza);

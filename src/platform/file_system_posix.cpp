@@ -171,7 +171,7 @@ std::string write_new_file(const std::string& path, std::span<const unsigned cha
     const int fd = ::open(path.c_str(), create_flags, new_file_mode);
     if (fd < 0) return last_error_text();
     const bool written = write_all(fd, bytes.data(), bytes.size());
-    const std::string why = written ? std::string() : last_error_text();
+    std::string why = written ? std::string() : last_error_text();
     if (::close(fd) != 0 && written) return last_error_text();
     return why;
 }

@@ -1,57 +1,23 @@
 // The built ftes-charts binary run as an operator's scheduler runs it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
 #include "support/cartella_temporanea.h"
 #include "support/gif.h"
+#include "support/processo.h"
+#include "support/stazione_di_prova.h"
 
 namespace ftes {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Esito {
-    int stato = -1;
-    std::string out, err;
-};
-
-Esito esegui(const fs::path& cartella, const std::string& argomenti) {
-    const fs::path out = cartella / ".stdout", err = cartella / ".stderr";
-    const std::string comando = "cd '" + cartella.string() + "' && '" FTES_BINARY "' " + argomenti +
-                                " >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int s = std::system(comando.c_str());
-    Esito e;
-    e.stato = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    e.out = test::leggi_file(out);
-    e.err = test::leggi_file(err);
-    fs::remove(out);
-    fs::remove(err);
-    return e;
-}
-
-// A kind-2 station on 5 January 2025 with a forecast and a few soundings.
-class Stazione : public ::testing::Test {
-  protected:
-    Stazione() {
-        dir.scrivi("varnel.ini", "base\r\nbase\\\r\ndata\r\ndata\\\r\ncharts\r\nweb\\\r\n");
-        dir.crea_cartella("base/previous_ftEs_plots");
-        dir.crea_cartella("web");
-        std::string riga;
-        for (int k = 0; k < 24; ++k) riga += "  5.0";
-        dir.scrivi("base/012025.txt", "forecast\r\n" + riga + "\r\n");  // not slot 1, 31 December
-        dir.scrivi("data/CN12A_20250050715.TXT", test::file_sondaggio("Cind", "12.0"));
-        dir.scrivi("data/CN12A_20250050730.TXT", test::file_sondaggio("Cind", "16.0"));
-        dir.scrivi("data/CN12A_20250051215.TXT", test::file_sondaggio("Cind", " NO "));
-    }
-    test::CartellaTemporanea dir;
-};
+using test::esegui;
+using Stazione = test::StazioneDiProva;
 
 TEST_F(Stazione, PublishesTwelveChartsSilentlyWithFrameCaptionCurvesAndTicks) {
-    const Esito e = esegui(dir.percorso(), "--date 2025-01-05");
+    const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05");
     EXPECT_EQ(e.stato, 0);
     EXPECT_EQ(e.out, "");
     EXPECT_EQ(e.err, "");
@@ -113,7 +79,7 @@ TEST_F(Stazione, DamagedFilesSpoilNothingElse) {
     for (const char* enorme : {"data/CN12A_20250050835.TXT", "base/122024.txt"}) {
         fs::resize_file(dir.scrivi(enorme, "Cind"), 300'000'000);
     }
-    const Esito e = esegui(dir.percorso(), "--date 2025-01-05");
+    const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05");
     EXPECT_EQ(e.stato, 0);
     const auto gif = test::decodifica_gif((dir.percorso() / "web" / "plotftEs6.gif").string());
     ASSERT_TRUE(gif);
@@ -123,7 +89,7 @@ TEST_F(Stazione, DamagedFilesSpoilNothingElse) {
 
 TEST_F(Stazione, UsageErrorsWriteNothingAndExitTwo) {
     for (const std::string args : {"--bogus", "--date 2024-02-30", "--date", "stray"}) {
-        const Esito e = esegui(dir.percorso(), args);
+        const test::Esito e = esegui(dir.percorso(), args);
         EXPECT_EQ(e.stato, 2) << args;
         EXPECT_NE(e.err.find("usage: ftes-charts"), std::string::npos) << args;
         EXPECT_TRUE(fs::is_empty(dir.percorso() / "web")) << args;
@@ -135,10 +101,10 @@ TEST_F(Stazione, UsageErrorsWriteNothingAndExitTwo) {
 TEST_F(Stazione, FailedExportsGiveStatusOneAndVerboseSaysWhy) {
     fs::remove_all(dir.percorso() / "web");
     fs::remove(dir.percorso() / "base" / "012025.txt");
-    const Esito quieto = esegui(dir.percorso(), "--date 2025-01-05");
+    const test::Esito quieto = esegui(dir.percorso(), "--date 2025-01-05");
     EXPECT_EQ(quieto.stato, 1);
     EXPECT_EQ(quieto.err, "");
-    const Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     EXPECT_EQ(e.stato, 1);
     EXPECT_NE(e.err.find("forecast curve: base/012025.txt: cannot open"), std::string::npos)
         << e.err;
@@ -147,14 +113,14 @@ TEST_F(Stazione, FailedExportsGiveStatusOneAndVerboseSaysWhy) {
     // A data folder whose files belong to no known station.
     fs::remove_all(dir.percorso() / "data");
     dir.scrivi("data/notes.txt", "Station log\r\n");
-    const Esito stazione = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    const test::Esito stazione = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     EXPECT_NE(stazione.err.find("station: data/notes.txt: first line \"Station log\" holds no "
                                 "station key"),
               std::string::npos)
         << stazione.err;
 
     fs::remove(dir.percorso() / "varnel.ini");
-    const Esito senza = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    const test::Esito senza = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     EXPECT_NE(senza.err.find("configuration: " + dir.percorso().string() + "/varnel.ini"),
               std::string::npos)
         << senza.err;

@@ -53,6 +53,10 @@ DirectoryCorrente::~DirectoryCorrente() {
     fs::current_path(precedente_, ec);
 }
 
+fs::path percorso_utf8(std::string_view testo) {
+    return fs::path(std::u8string(testo.begin(), testo.end()));
+}
+
 std::string leggi_file(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;

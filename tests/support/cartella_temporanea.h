@@ -36,6 +36,9 @@ class DirectoryCorrente {
     std::filesystem::path precedente_;
 };
 
+// A path given as UTF-8 text, as the program's own texts are on every system.
+std::filesystem::path percorso_utf8(std::string_view testo);
+
 // The bytes of a file, or empty when it cannot be read.
 std::string leggi_file(const std::filesystem::path& p);
 

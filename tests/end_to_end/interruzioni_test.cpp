@@ -1,0 +1,172 @@
+// Runs that end at the worst moment and a power cut's view of the disk: every published chart
+// stays whole, the next run tidies up what a killed one left, and the archive is flushed before
+// and after its rename. Linux only: the run is observed with strace and killed by a small
+// library loaded into it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "support/stazione_di_prova.h"
+
+namespace ftes {
+namespace {
+
+namespace fs = std::filesystem;
+using test::esegui;
+
+class Interruzioni : public test::StazioneDiProva {
+  protected:
+    // Every published chart by its path relative to the station folder, with its bytes.
+    std::map<std::string, std::string> pubblicati() const {
+        std::map<std::string, std::string> m;
+        for (const fs::path& cartella : {web(), archivio()}) {
+            for (const auto& f : fs::directory_iterator(cartella)) {
+                const std::string n = f.path().filename().string();
+                if (!n.starts_with(".")) m["" + n] = test::leggi_file(f.path());
+            }
+        }
+        return m;
+    }
+    // What a finished run does not leave behind: temporaries and BMPs.
+    std::set<std::string> avanzi() const {
+        std::set<std::string> s;
+        for (const fs::path& cartella : {base(), web(), archivio()}) {
+            for (const auto& f : fs::directory_iterator(cartella)) {
+                const std::string n = f.path().filename().string();
+                if (n.starts_with(".") || n.ends_with(".bmp")) s.insert(n);
+            }
+        }
+        return s;
+    }
+    // New soundings on each of the six days and December's forecast: every chart changes.
+    void nuovi_dati() {
+        for (const char* giorno :
+             {"2024366", "2025001", "2025002", "2025003", "2025004", "2025005"}) {
+            dir.scrivi(std::string("data/CN12A_") + giorno + "1000.TXT",
+                       test::file_sondaggio("Cind", " 9.0"));
+        }
+        std::string riga;
+        for (int k = 0; k < 24; ++k) riga += "  3.0";
+        dir.scrivi("base/122024.txt", "forecast\r\n" + riga + "\r\n");
+    }
+};
+
+std::optional<fs::path> strace_utilizzabile() {
+    const auto strace = test::trova_programma("strace");
+    if (!strace) return std::nullopt;
+    const auto e = test::esegui_programma(*strace, {"-o", "/dev/null", "true"}, "/");
+    return e.stato == 0 ? strace : std::nullopt;
+}
+
+TEST_F(Interruzioni, TheArchiveIsOnTheDiskBeforeItsRenameAndItsFolderRightAfter) {
+    const auto strace = strace_utilizzabile();
+    if (!strace) GTEST_SKIP() << "strace is not installed or cannot trace here";
+    const fs::path log = dir.percorso() / "trace.log";
+    const auto e =
+        test::esegui_programma(*strace,
+                               {"-o", log.string(), "-e",
+                                "trace=open,openat,fdatasync,fsync,rename,renameat,renameat2,close",
+                                FTES_BINARY, "--date", "2025-01-05"},
+                               // LeakSanitizer cannot work under ptrace.
+                               dir.percorso(), {"ASAN_OPTIONS=detect_leaks=0"});
+    ASSERT_EQ(e.stato, 0) << e.err;
+
+    // The calls as events on paths: each descriptor stands for the path it was opened on.
+    // strace writes one call a line: name(arguments) = result.
+    std::map<std::string, std::string> aperti;
+    std::vector<std::string> eventi;
+    std::istringstream righe(test::leggi_file(log));
+    for (std::string r; std::getline(righe, r);) {
+        const std::size_t parentesi = r.find('('), uguale = r.rfind(" = ");
+        if (parentesi == std::string::npos || uguale == std::string::npos) continue;
+        const std::string nome = r.substr(0, parentesi), esito = r.substr(uguale + 3);
+        const std::size_t virgolette = r.find('"');
+        const std::string primo =
+            virgolette == std::string::npos
+                ? std::string()
+                : r.substr(virgolette + 1, r.find('"', virgolette + 1) - virgolette - 1);
+        if (nome == "open" || nome == "openat") {
+            if (!esito.starts_with("-")) aperti[esito] = primo;
+        } else if ((nome == "fdatasync" || nome == "fsync") && esito == "0") {
+            eventi.push_back(nome + " " +
+                             aperti[r.substr(parentesi + 1, r.find(')') - parentesi - 1)]);
+        } else if (nome.starts_with("rename") && esito == "0") {
+            const std::size_t terza = r.find('"', r.find('"', virgolette + 1) + 1);
+            eventi.push_back("rename " + primo + " " +
+                             r.substr(terza + 1, r.find('"', terza + 1) - terza - 1));
+        }
+    }
+    for (const char* giorno : {"2024366", "2025001", "2025002", "2025003", "2025004", "2025005"}) {
+        const std::string gif = std::string("base/previous_ftEs_plots/") + giorno + ".gif";
+        const std::string temp = std::string("base/previous_ftEs_plots/.") + giorno + ".gif.tmp";
+        const auto dove = std::find(eventi.begin(), eventi.end(), "rename " + temp + " " + gif);
+        ASSERT_NE(dove, eventi.end()) << gif;
+        ASSERT_NE(dove, eventi.begin());
+        EXPECT_EQ(*(dove - 1), "fdatasync " + temp) << gif;
+        ASSERT_NE(dove + 1, eventi.end());
+        EXPECT_EQ(*(dove + 1), "fsync base/previous_ftEs_plots/") << gif;
+    }
+    // The current charts are rewritten by every run and not flushed.
+    EXPECT_EQ(std::count_if(eventi.begin(), eventi.end(),
+                            [](const std::string& ev) { return ev.starts_with("fdatasync"); }),
+              6);
+}
+
+TEST_F(Interruzioni, AKillAtAnyMomentLeavesEveryChartWholeAndTheNextRunTidiesUp) {
+    ASSERT_EQ(esegui(dir.percorso(), "--date 2025-01-05").stato, 0);
+    const auto vecchi = pubblicati();
+    ASSERT_EQ(vecchi.size(), 12u);
+    nuovi_dati();
+    // The charts a whole run draws from the new data, and the station as the killed runs find
+    // it: old charts, new data.
+    test::CartellaTemporanea copie;
+    const fs::path modello = copie.percorso() / "modello";
+    fs::copy(dir.percorso(), modello, fs::copy_options::recursive);
+    ASSERT_EQ(esegui(dir.percorso(), "--date 2025-01-05").stato, 0);
+    const auto nuovi = pubblicati();
+    for (const auto& [nome, byte] : nuovi) ASSERT_NE(byte, vecchi.at(nome)) << nome;
+
+    // Kill points across a run: every rename, flush, write and lock, the removals, and opens
+    // from the first to the last.
+    std::vector<std::string> punti;
+    for (int n = 1; n <= 12; ++n) punti.push_back("rename:" + std::to_string(n));
+    for (int n = 1; n <= 6; ++n) {
+        punti.push_back("fdatasync:" + std::to_string(n));
+        punti.push_back("fsync:" + std::to_string(n));
+    }
+    for (int n = 1; n <= 13; ++n) punti.push_back("flock:" + std::to_string(n));
+    for (int n = 1; n <= 18; ++n) punti.push_back("write:" + std::to_string(n));
+    for (int n = 1; n <= 12; ++n) punti.push_back("unlink:" + std::to_string(n));
+    for (int n : {1, 2, 3, 5, 8, 13, 1500, 3000, 4500, 6000, 7500, 8660, 8680, 8700, 8720}) {
+        punti.push_back("open:" + std::to_string(n));
+    }
+    for (int n : {1, 10, 30, 60, 100, 150}) punti.push_back("close:" + std::to_string(n));
+    int uccisi = 0;
+    for (const std::string& punto : punti) {
+        fs::remove_all(dir.percorso());
+        fs::copy(modello, dir.percorso(), fs::copy_options::recursive);
+        const auto e =
+            test::esegui_programma(FTES_BINARY, {"--date", "2025-01-05"}, dir.percorso(),
+                                   {"LD_PRELOAD=" FTES_INTERRUTTORE, "FTES_UCCIDI=" + punto,
+                                    "ASAN_OPTIONS=verify_asan_link_order=0"});
+        uccisi += e.stato == -1;
+        const auto dopo = pubblicati();
+        ASSERT_EQ(dopo.size(), 12u) << punto;
+        for (const auto& [nome, byte] : dopo) {
+            EXPECT_TRUE(byte == vecchi.at(nome) || byte == nuovi.at(nome))
+                << "killed at " << punto << ": " << nome << " is neither whole chart";
+        }
+        const auto e2 = esegui(dir.percorso(), "--date 2025-01-05");
+        EXPECT_EQ(e2.stato, 0) << punto;
+        EXPECT_EQ(pubblicati(), nuovi) << "after " << punto;
+        EXPECT_EQ(avanzi(), std::set<std::string>{}) << "after " << punto;
+    }
+    EXPECT_GT(uccisi, static_cast<int>(punti.size()) * 3 / 4);  // the points lie inside a run
+}
+
+}  // namespace
+}  // namespace ftes

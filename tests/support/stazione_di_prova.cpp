@@ -1,0 +1,31 @@
+#include "support/stazione_di_prova.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ftes::test {
+
+Esito esegui(const std::filesystem::path& cartella, const std::string& argomenti) {
+    std::vector<std::string> lista;
+    std::size_t da = 0;
+    while (da < argomenti.size()) {
+        const std::size_t a = std::min(argomenti.find(' ', da), argomenti.size());
+        if (a > da) lista.push_back(argomenti.substr(da, a - da));
+        da = a + 1;
+    }
+    return esegui_programma(FTES_BINARY, lista, cartella);
+}
+
+StazioneDiProva::StazioneDiProva() {
+    dir.scrivi("varnel.ini", "base\r\nbase\\\r\ndata\r\ndata\\\r\ncharts\r\nweb\\\r\n");
+    dir.crea_cartella("base/previous_ftEs_plots");
+    dir.crea_cartella("web");
+    std::string riga;
+    for (int k = 0; k < 24; ++k) riga += "  5.0";
+    dir.scrivi("base/012025.txt", "forecast\r\n" + riga + "\r\n");
+    dir.scrivi("data/CN12A_20250050715.TXT", file_sondaggio("Cind", "12.0"));
+    dir.scrivi("data/CN12A_20250050730.TXT", file_sondaggio("Cind", "16.0"));
+    dir.scrivi("data/CN12A_20250051215.TXT", file_sondaggio("Cind", " NO "));
+}
+
+}  // namespace ftes::test

@@ -1,0 +1,29 @@
+// A small kind-2 station run by the built batch, as the end-to-end tests use it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/cartella_temporanea.h"
+#include "support/processo.h"
+
+namespace ftes::test {
+
+// The batch run in the folder with the arguments of the text, separated by blanks.
+Esito esegui(const std::filesystem::path& cartella, const std::string& argomenti);
+
+// A station on 5 January 2025: varnel.ini naming base\, data\ and web\, the forecast of
+// January (none for December, the month of slot 1), values at 07:15 (12.0 MHz) and 07:30
+// (16.0 MHz) and "NO" at 12:15 of that day.
+class StazioneDiProva : public ::testing::Test {
+  protected:
+    StazioneDiProva();
+    std::filesystem::path base() const { return dir.percorso() / "base"; }
+    std::filesystem::path archivio() const { return base() / "previous_ftEs_plots"; }
+    std::filesystem::path web() const { return dir.percorso() / "web"; }
+    CartellaTemporanea dir;
+};
+
+}  // namespace ftes::test
