@@ -1,7 +1,7 @@
 /* ftes-io-floor: the file-system calls of one batch run and nothing else, as the least a run
  * can cost. Written in C so that no C++ runtime is loaded or started. Run in a station folder,
  * with the same six days as ftes-charts --date:
- *   ftes-io-floor YYYY-MM-DD
+ *   ftes-io-floor YYYY-MM-DD [--no-flush]
  * The calls, in the batch's order: the run lock on varnel.ini, the current directory, varnel.ini
  * read; then for each of the six days the forecast file, the data folder listed up to its first
  * file and that file's first read, the 1440 sounding names of a kind-2 station tried and the
@@ -9,7 +9,8 @@
  * and the archive GIF written under their temporary names with a lock and renamed over the
  * targets, the archive flushed before its rename and its folder after it. Every file opened for
  * reading is checked to be a regular file, as the batch does to refuse devices and pipes. No
- * drawing, no parsing beyond the folder names, no encoding. */
+ * drawing, no parsing beyond the folder names, no encoding. With --no-flush the archive is
+ * not flushed, which tells what the flushes cost. */
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <fcntl.h>
@@ -103,8 +104,10 @@ static int leap(int y) {
 
 int main(int argc, char** argv) {
     int y = 0, m = 0, d = 0;
-    if (argc != 2 || sscanf(argv[1], "%d-%d-%d", &y, &m, &d) != 3) {
-        fprintf(stderr, "usage: ftes-io-floor YYYY-MM-DD\n");
+    const int flush = !(argc == 3 && strcmp(argv[2], "--no-flush") == 0);
+    if (argc < 2 || argc > 3 || (argc == 3 && flush) ||
+        sscanf(argv[1], "%d-%d-%d", &y, &m, &d) != 3) {
+        fprintf(stderr, "usage: ftes-io-floor YYYY-MM-DD [--no-flush]\n");
         return 2;
     }
     const int lock = open("varnel.ini", O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -159,7 +162,7 @@ int main(int argc, char** argv) {
         char archive[8192];
         snprintf(archive, sizeof archive, "%sprevious_ftEs_plots/", base);
         snprintf(gif, sizeof gif, "%04d%03d.gif", yy, dd);
-        publish(archive, gif, 1);
+        publish(archive, gif, flush);
         unlink(name);
     }
     if (lock >= 0) close(lock);
