@@ -1,12 +1,13 @@
 // ftes-demo-station: lays out a realistic demo station for ftes-charts in a folder: varnel.ini,
 // the forecast files of every month touched and the sounding files of a kind-2 station for the
-// six days ending on a date. The same seed always gives the same files.
+// six days (or as many as asked) ending on a date. The same seed always gives the same files.
 //
-//   ftes-demo-station DIR [--date YYYY-MM-DD] [--seed N] [--interval 15|7.5|5]
+//   ftes-demo-station DIR [--date YYYY-MM-DD] [--seed N] [--interval 15|7.5|5] [--days N]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -29,6 +30,7 @@ struct Opzioni {
     year_month_day fine{};
     unsigned seme = 2025;
     int decimi_di_minuto = 150;  // interval between soundings in tenths of a minute
+    int giorni = 6;              // days of soundings, ending on fine
 };
 
 // A uniform number in [0, 1) from the generator's raw output, the same on every platform.
@@ -107,7 +109,7 @@ int genera(const Opzioni& o) {
     std::mt19937 g(o.seme);
     std::set<std::string> mesi;
     int file = 0;
-    for (int offset = -5; offset <= 0; ++offset) {
+    for (int offset = 1 - o.giorni; offset <= 0; ++offset) {
         const ftes::GiornoCalcolato giorno = ftes::calcola_giorno(o.fine, offset);
         if (mesi.insert(giorno.mese_anno).second) {
             const unsigned mese = static_cast<unsigned>(std::stoi(giorno.mese));
@@ -148,6 +150,12 @@ int main(int argc, char** argv) {
             }
         } else if (a == "--seed" && valore) {
             o.seme = static_cast<unsigned>(std::stoul(argv[++i]));
+        } else if (a == "--days" && valore) {
+            o.giorni = std::atoi(argv[++i]);
+            if (o.giorni < 1 || o.giorni > 3660) {
+                std::cerr << "ftes-demo-station: --days is 1 to 3660\n";
+                return 2;
+            }
         } else if (a == "--interval" && valore) {
             const std::string v = argv[++i];
             o.decimi_di_minuto = v == "5" ? 50 : v == "7.5" ? 75 : v == "15" ? 150 : 0;
@@ -159,13 +167,13 @@ int main(int argc, char** argv) {
             o.cartella = a;
         } else {
             std::cerr << "usage: ftes-demo-station DIR [--date YYYY-MM-DD] [--seed N] "
-                         "[--interval 15|7.5|5]\n";
+                         "[--interval 15|7.5|5] [--days N]\n";
             return 2;
         }
     }
     if (o.cartella.empty() || !fine) {
         std::cerr << "usage: ftes-demo-station DIR [--date YYYY-MM-DD] [--seed N] "
-                     "[--interval 15|7.5|5]\n";
+                     "[--interval 15|7.5|5] [--days N]\n";
         return 2;
     }
     o.fine = *fine;

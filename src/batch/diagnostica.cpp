@@ -35,4 +35,9 @@ void Diagnostica::segnala(std::string_view passo, std::string_view percorso,
     *uscita_ << riga << std::flush;
 }
 
+void Diagnostica::riassumi(std::string_view riga) const {
+    if (uscita_ == nullptr) return;
+    *uscita_ << testo_stampabile(riga) + '\n' << std::flush;
+}
+
 }  // namespace ftes

@@ -20,6 +20,8 @@ class Diagnostica {
 
     // One line: "ftes-charts: <passo>: <percorso>: <motivo>" (the path left out when empty).
     void segnala(std::string_view passo, std::string_view percorso, std::string_view motivo) const;
+    // The summary line of one chart, as it stands.
+    void riassumi(std::string_view riga) const;
 
   private:
     std::ostream* uscita_ = nullptr;

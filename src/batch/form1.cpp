@@ -5,6 +5,7 @@
 
 #include "batch/configurazione.h"
 #include "batch/tabelle.h"
+#include "export/nomi_file.h"
 #include "platform/file_system.h"
 #include "platform/line_reader.h"
 
@@ -34,18 +35,57 @@ void Form1::caricamento_form() {
     passo("canvas setup", [this] { impostazioni_dimensioni_e_scala_del_form(); });
 
     // Always six slots, whatever happened before; each step of a slot is guarded by itself.
-    for (indice_giorno = 1; indice_giorno <= 6; ++indice_giorno) {
-        const std::string& file_previsioni = mese_anno[static_cast<std::size_t>(indice_giorno)];
-        passo("chart frame", [this] { disegno_dello_stage(); });
-        passo("forecast curve", [&] { grafico_previsione(file_previsioni); });
-        passo("observed values", [&] { grafico_valori_autoscalati(file_previsioni); });
-        passo("caption", [this] { imposta_posizione(75, 210); });
-        passo("caption", [this] {
-            stampa_testo("Date: " + data_estesa[static_cast<std::size_t>(indice_giorno)]);
-        });
-        passo("export", [&] { salva_figura(file_previsioni); });
-        passo("clear", [this] { pulisci(); });
+    figure_attese = 6;
+    for (indice_giorno = 1; indice_giorno <= 6; ++indice_giorno) disegna_giornata();
+}
+
+void Form1::recupera_archivio(std::chrono::year_month_day primo,
+                              std::chrono::year_month_day ultimo) {
+    solo_archivio = true;
+    passo("minute table", [this] { riempi_minuti(); });
+    passo("configuration", [this] { leggi_configurazione(); });
+    passo("canvas setup", [this] { impostazioni_dimensioni_e_scala_del_form(); });
+
+    // Each day takes the place of today in slot 6, so that its chart is the one the daily run
+    // draws on that day in that slot.
+    using std::chrono::sys_days;
+    for (sys_days d = sys_days{primo}; d <= sys_days{ultimo}; d += std::chrono::days{1}) {
+        ++figure_attese;
+        indice_giorno = 6;
+        passo("day table",
+              [&] { metti_giorno(6, calcola_giorno(std::chrono::year_month_day{d}, 0)); });
+        disegna_giornata();
     }
+}
+
+void Form1::disegna_giornata() {
+    const std::string& file_previsioni = mese_anno[static_cast<std::size_t>(indice_giorno)];
+    valori_disegnati = assenze_disegnate = 0;
+    previsione_disegnata = false;
+    esportazione_fallita = "not exported";
+    passo("chart frame", [this] { disegno_dello_stage(); });
+    passo("forecast curve", [&] { grafico_previsione(file_previsioni); });
+    passo("observed values", [&] { grafico_valori_autoscalati(file_previsioni); });
+    passo("caption", [this] { imposta_posizione(75, 210); });
+    passo("caption", [this] {
+        stampa_testo("Date: " + data_estesa[static_cast<std::size_t>(indice_giorno)]);
+    });
+    passo("export", [&] { salva_figura(file_previsioni); });
+    passo("summary", [this] { diagnostica.riassumi(riepilogo()); });
+    passo("clear", [this] { pulisci(); });
+}
+
+std::string Form1::riepilogo() const {
+    const auto slot = static_cast<std::size_t>(indice_giorno);
+    // The published file, named within its folder.
+    const std::string file =
+        solo_archivio ? esportazione::nome_gif_archivio("", mese_anno[slot], giorno_anno[slot])
+                      : esportazione::nome_gif_corrente("", indice_giorno);
+    return data_estesa[slot] + " " + file + ": " + std::to_string(valori_disegnati) + " values, " +
+           std::to_string(assenze_disegnate) + " no-layer, forecast " +
+           (previsione_disegnata ? "drawn" : "missing") + ", " +
+           (esportazione_fallita.empty() ? "published"
+                                         : "not published (" + esportazione_fallita + ")");
 }
 
 void Form1::riempi_minuti() {
@@ -77,18 +117,20 @@ void Form1::leggi_configurazione() {
 
 void Form1::riempi_tabella_giorni() {
     for (indice_data = -5; indice_data <= 0; ++indice_data) {
-        const GiornoCalcolato g = calcola_giorno(oggi, indice_data);
-        data_corrente = g.data_corrente;
-        giorno = g.giorno;
-        mese = g.mese;
-        anno = g.anno;
-        capodanno = g.capodanno;
-        const auto slot = static_cast<std::size_t>(indice_data + 6);
-        giorno_anno[slot] = g.giorno_anno;
-        mese_anno[slot] = g.mese_anno;
-        data_estesa[slot] = g.data_estesa;
+        metti_giorno(static_cast<std::size_t>(indice_data + 6), calcola_giorno(oggi, indice_data));
     }
     indice_data = 0;
+}
+
+void Form1::metti_giorno(std::size_t slot, const GiornoCalcolato& g) {
+    data_corrente = g.data_corrente;
+    giorno = g.giorno;
+    mese = g.mese;
+    anno = g.anno;
+    capodanno = g.capodanno;
+    giorno_anno.at(slot) = g.giorno_anno;
+    mese_anno.at(slot) = g.mese_anno;
+    data_estesa.at(slot) = g.data_estesa;
 }
 
 }  // namespace ftes

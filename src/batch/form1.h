@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "batch/diagnostica.h"
+#include "batch/tabelle.h"
 #include "canvas/canvas.h"
 #include "export/wpdlx.h"
 
@@ -29,9 +30,13 @@ class Form1 {
 
     // The daily batch: preparation, then the six day slots in order. Runs once.
     void caricamento_form();
+    // The archive backfill: the same preparation, then the chart of every day from primo to
+    // ultimo, oldest first, each drawn exactly as the daily run draws that day and published
+    // only as its archive copy; the current charts are not touched. Runs once.
+    void recupera_archivio(std::chrono::year_month_day primo, std::chrono::year_month_day ultimo);
 
-    // Exit status of the run: 0 when all six slots published both charts, 1 otherwise.
-    int stato_uscita() const { return figure_pubblicate == 6 ? 0 : 1; }
+    // Exit status of the run: 0 when every chart it drew was published, 1 otherwise.
+    int stato_uscita() const { return figure_pubblicate == figure_attese ? 0 : 1; }
 
     // --- batch: preparation ---
     virtual void riempi_minuti();
@@ -58,6 +63,7 @@ class Form1 {
     // --- state ---
     const std::chrono::year_month_day oggi;
     std::int16_t indice_giorno = 0;  // current day slot, 1 to 6 while a chart is made
+    bool solo_archivio = false;      // a backfill: each chart is published as its archive copy
 
     // configuration
     std::string cartella_corrente;
@@ -93,13 +99,30 @@ class Form1 {
 
   public:
     esportazione::Wpdlx& wpdlx1;  // the image component that writes the GIF files
-    int figure_pubblicate = 0;    // day slots whose current and archive GIF were both written
+    int figure_attese = 0;        // charts the run draws: 6, or the days of a backfill
+    int figure_pubblicate = 0;    // charts whose GIFs (current and archive) were all written
     Diagnostica diagnostica;
+
+    // What the chart being made shows and how its export went, for the summary line that
+    // --verbose gives after each chart.
+    int valori_disegnati = 0;           // observed values drawn as dots
+    int assenze_disegnate = 0;          // "NO" ticks
+    bool previsione_disegnata = false;  // the forecast curve is on the chart
+    std::string esportazione_fallita;   // why the chart was not published; empty when it was
 
   protected:
     // Runs one step of the batch by itself: whatever it throws is absorbed (and told with
     // --verbose) so that the next step still runs.
     void passo(std::string_view nome, const std::function<void()>& azione);
+
+  private:
+    // The steps of one chart, for the current slot: frame, forecast, observed values, caption,
+    // export, the summary line, clearing.
+    void disegna_giornata();
+    // The summary line of the chart just exported.
+    std::string riepilogo() const;
+    // Puts a computed day in a slot of the day table, with its working texts.
+    void metti_giorno(std::size_t slot, const GiornoCalcolato& g);
 };
 
 }  // namespace ftes

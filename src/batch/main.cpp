@@ -44,6 +44,10 @@ int main(int argc, char** argv) {
         diagnostica.segnala("run lock", ftes::nome_configurazione, "not held; running anyway");
     }
     ftes::Form1 form(*oggi, diagnostica);
-    form.caricamento_form();
+    if (opzioni.recupero) {
+        form.recupera_archivio(opzioni.recupero->primo, opzioni.recupero->ultimo);
+    } else {
+        form.caricamento_form();
+    }
     return form.stato_uscita();
 }

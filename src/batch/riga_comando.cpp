@@ -38,6 +38,28 @@ std::optional<std::chrono::year_month_day> leggi_data_iso(std::string_view testo
     return data;
 }
 
+RangeLetto leggi_intervallo(std::string_view testo) {
+    const std::size_t punti = testo.find("..");
+    const std::string_view da = testo.substr(0, punti);
+    const std::string_view a = punti == std::string_view::npos ? da : testo.substr(punti + 2);
+    const auto primo = leggi_data_iso(da), ultimo = leggi_data_iso(a);
+    if (!primo || !ultimo) {
+        return {std::nullopt, "invalid day '" + std::string(primo ? a : da) +
+                                  "' in --backfill (want YYYY-MM-DD or YYYY-MM-DD..YYYY-MM-DD)"};
+    }
+    using std::chrono::sys_days;
+    const auto giorni = (sys_days{*ultimo} - sys_days{*primo}).count() + 1;
+    if (giorni < 1) {
+        return {std::nullopt, "--backfill range ends (" + std::string(a) + ") before it starts (" +
+                                  std::string(da) + ")"};
+    }
+    if (giorni > max_giorni_recupero) {
+        return {std::nullopt, "--backfill range of " + std::to_string(giorni) +
+                                  " days is longer than " + std::to_string(max_giorni_recupero)};
+    }
+    return {Intervallo{*primo, *ultimo}, {}};
+}
+
 OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
     OpzioniComando o;
     for (std::size_t i = 0; i < argomenti.size(); ++i) {
@@ -54,29 +76,57 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             o.verboso = true;
             continue;
         }
-        std::string_view valore;
-        if (arg == "--date") {
-            if (i + 1 >= argomenti.size()) return errore("--date needs a date (YYYY-MM-DD)");
-            valore = argomenti[++i];
-        } else if (arg.starts_with("--date=")) {
-            valore = arg.substr(7);
-        } else {
+        // An option with a value: "--name value" or "--name=value".
+        std::string_view nome = arg, valore;
+        bool ha_valore = false;
+        if (const std::size_t uguale = arg.find('='); arg.starts_with("--") && uguale != arg.npos) {
+            nome = arg.substr(0, uguale);
+            valore = arg.substr(uguale + 1);
+            ha_valore = true;
+        }
+        if (nome != "--date" && nome != "--backfill") {
             return errore("unknown option '" + std::string(arg) + "'");
         }
-        o.data = leggi_data_iso(valore);
-        if (!o.data) return errore("invalid date '" + std::string(valore) + "' (want YYYY-MM-DD)");
+        if (!ha_valore && i + 1 < argomenti.size()) {
+            valore = argomenti[++i];
+            ha_valore = true;
+        }
+        if (nome == "--date") {
+            if (!ha_valore) return errore("--date needs a date (YYYY-MM-DD)");
+            o.data = leggi_data_iso(valore);
+            if (!o.data) {
+                return errore("invalid date '" + std::string(valore) + "' (want YYYY-MM-DD)");
+            }
+        } else {
+            if (!ha_valore) {
+                return errore("--backfill needs a day or a range (YYYY-MM-DD..YYYY-MM-DD)");
+            }
+            RangeLetto r = leggi_intervallo(valore);
+            if (!r.intervallo) return errore(std::move(r.errore));
+            o.recupero = r.intervallo;
+        }
+    }
+    if (o.data && o.recupero) {
+        return errore("--date and --backfill cannot be used together");
     }
     return o;
 }
 
 std::string_view testo_uso() {
     return "usage: ftes-charts [--date YYYY-MM-DD] [--verbose]\n"
+           "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [--verbose]\n"
            "       ftes-charts --help | --version\n"
-           "Draws the ftEs charts of the six days ending today (or the given date) from the\n"
-           "folders named in ./varnel.ini and publishes them as GIF files.\n"
-           "  --date YYYY-MM-DD  chart the six days ending on this date\n"
-           "  --verbose          report every skipped step on stderr\n"
-           "Exit status: 0 all six charts published, 1 an export failed, 2 bad usage.\n";
+           "Draws the ftEs charts of the six days ending today from the folders named in\n"
+           "./varnel.ini and publishes them as GIF files, with an archive copy of each day.\n"
+           "  --date YYYY-MM-DD        chart the six days ending on this date, as if it were\n"
+           "                           today; this replaces the six live charts\n"
+           "  --backfill DAY[..DAY]    redraw only the archive copy of every day of the range,\n"
+           "                           oldest first, at most 3660 days; live charts untouched\n"
+           "  --verbose                report every skipped step and sum up each chart on stderr\n"
+           "  --help                   show this text\n"
+           "  --version                show the version\n"
+           "Exit status: 0 every chart published, 1 a chart could not be published,\n"
+           "2 bad usage (nothing written).\n";
 }
 
 }  // namespace ftes

@@ -9,18 +9,36 @@
 
 namespace ftes {
 
+// The days of an archive backfill, both included, oldest first.
+struct Intervallo {
+    std::chrono::year_month_day primo, ultimo;
+    bool operator==(const Intervallo&) const = default;
+};
+
 struct OpzioniComando {
     enum class Azione { esegui, aiuto, versione, errore };
     Azione azione = Azione::esegui;
     std::optional<std::chrono::year_month_day> data;  // --date: the last of the six days
+    std::optional<Intervallo> recupero;               // --backfill: the archive days to redraw
     bool verboso = false;                             // --verbose
     std::string errore;                               // one line, for Azione::errore
 };
+
+// The longest backfill: ten years of archive copies.
+inline constexpr int max_giorni_recupero = 3660;
 
 OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti);
 
 // A calendar date written exactly as YYYY-MM-DD, years 1900 to 9999.
 std::optional<std::chrono::year_month_day> leggi_data_iso(std::string_view testo);
+
+// The days of a backfill written as YYYY-MM-DD or YYYY-MM-DD..YYYY-MM-DD, or the one-line
+// reason why the text is no such range.
+struct RangeLetto {
+    std::optional<Intervallo> intervallo;
+    std::string errore;
+};
+RangeLetto leggi_intervallo(std::string_view testo);
 
 // The usage text printed by --help and after a usage error.
 std::string_view testo_uso();

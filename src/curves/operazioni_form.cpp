@@ -39,6 +39,7 @@ void Form1::grafico_previsione(const std::string& file_previsioni) {
         }
         valori_previsione = valori_previsione_da_riga(riga);
     }  // the file is closed before drawing starts
+    previsione_disegnata = true;
 
     x_precedente = 0;
     y_precedente = 0;
@@ -133,12 +134,14 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
             const auto x_punto = static_cast<std::int16_t>(ora * 10 + scarto_minuto(minuto));
             if (o.tipo == Osservazione::Tipo::nessuno_strato) {
                 area.draw_line(x_punto, 1, x_punto, 8, colori::assenza_strato);
+                ++assenze_disegnate;
                 continue;
             }
             const auto v = static_cast<float>(o.valore);
             area.set_fill_solid(true);
             area.set_fill_colour(colori::osservato);
             area.draw_circle(x_punto, v, raggio_punto, colori::osservato);
+            ++valori_disegnati;
             if (collegamento_dovuto(x_punto, x_prec, valore_prec)) {
                 area.draw_line(x_punto, v, x_prec, valore_prec, colori::osservato);
             }

@@ -28,7 +28,22 @@ TEST(CommandLine, OptionsAndTheirErrors) {
     EXPECT_EQ(leggi({"--help"}).azione, Azione::aiuto);
     EXPECT_EQ(leggi({"--version"}).azione, Azione::versione);
 
+    EXPECT_EQ(leggi({"--backfill", "2024-12-30..2025-01-02"}).recupero,
+              (Intervallo{2024y / 12 / 30, 2025y / 1 / 2}));
+    EXPECT_EQ(leggi({"--backfill=2024-02-29", "-v"}).recupero,
+              (Intervallo{2024y / 2 / 29, 2024y / 2 / 29}));
+    EXPECT_EQ(leggi({"--backfill", "2015-01-02..2025-01-08"}).recupero,  // 3660 days
+              (Intervallo{2015y / 1 / 2, 2025y / 1 / 8}));
+
     for (const auto& sbagliati : std::vector<std::vector<std::string_view>>{
+             {"--backfill"},
+             {"--backfill="},
+             {"--backfill", "2025-01-02..2024-12-30"},
+             {"--backfill", "2025-01-02.."},
+             {"--backfill", "2024-02-30"},
+             {"--backfill", "2024-01-01..2024-13-01"},
+             {"--backfill", "2015-01-01..2025-01-08"},  // 3661 days
+             {"--backfill", "2025-01-01", "--date", "2025-01-01"},
              {"--bogus"},
              {"extra"},
              {"--date"},

@@ -1,0 +1,120 @@
+// The operator's view of a run: the archive backfill and the summary line of every chart.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "support/stazione_di_prova.h"
+
+namespace ftes {
+namespace {
+
+namespace fs = std::filesystem;
+using test::esegui;
+
+class Recupero : public test::StazioneDiProva {
+  protected:
+    std::set<std::string> nomi(const fs::path& cartella) const {
+        std::set<std::string> s;
+        for (const auto& f : fs::directory_iterator(cartella))
+            s.insert(f.path().filename().string());
+        return s;
+    }
+    static std::vector<std::string> righe(const std::string& testo) {
+        std::vector<std::string> v;
+        std::istringstream in(testo);
+        for (std::string r; std::getline(in, r);) v.push_back(r);
+        return v;
+    }
+};
+
+TEST_F(Recupero, EachDayIsTheDailyRunsChartPublishedOnlyAsItsArchiveCopy) {
+    // The daily run of 5 January in a copy of the station: its archive copies are the charts
+    // the backfill must draw.
+    test::CartellaTemporanea giornaliera;
+    fs::copy(dir.percorso(), giornaliera.percorso(), fs::copy_options::recursive);
+    ASSERT_EQ(esegui(giornaliera.percorso(), "--date 2025-01-05").stato, 0);
+    dir.scrivi("web/plotftEs1.gif", "the live chart");
+
+    const test::Esito e = esegui(dir.percorso(), "--backfill 2024-12-30..2025-01-06 --verbose");
+    EXPECT_EQ(e.stato, 0) << e.err;
+    EXPECT_EQ(nomi(web()), std::set<std::string>{"plotftEs1.gif"});
+    EXPECT_EQ(test::leggi_file(web() / "plotftEs1.gif"), "the live chart");
+    EXPECT_EQ(nomi(archivio()),
+              (std::set<std::string>{"2024365.gif", "2024366.gif", "2025001.gif", "2025002.gif",
+                                     "2025003.gif", "2025004.gif", "2025005.gif", "2025006.gif"}));
+    for (const auto& f :
+         fs::directory_iterator(giornaliera.percorso() / "base" / "previous_ftEs_plots")) {
+        EXPECT_EQ(test::leggi_file(archivio() / f.path().filename()), test::leggi_file(f.path()))
+            << f.path().filename();
+    }
+    EXPECT_EQ(nomi(base()), (std::set<std::string>{"012025.txt", "previous_ftEs_plots"}));
+
+    // One summary line a day, oldest first: December has no forecast, 5 January two values
+    // and one "NO".
+    const auto linee = righe(e.err);
+    // Eight summaries, each December one after the line that says its forecast is missing.
+    ASSERT_EQ(linee.size(), 2u + 8u) << e.err;
+    EXPECT_EQ(linee[1],
+              "30/12/2024 previous_ftEs_plots/2024365.gif: 0 values, 0 no-layer, "
+              "forecast missing, published");
+    EXPECT_EQ(linee[8],
+              "05/01/2025 previous_ftEs_plots/2025005.gif: 2 values, 1 no-layer, "
+              "forecast drawn, published");
+    EXPECT_EQ(linee[9],
+              "06/01/2025 previous_ftEs_plots/2025006.gif: 0 values, 0 no-layer, "
+              "forecast drawn, published");
+}
+
+TEST_F(Recupero, AnArchiveCopyThatCannotBeWrittenGivesStatusOneAndSaysWhy) {
+    fs::remove_all(archivio());
+    const test::Esito e = esegui(dir.percorso(), "--backfill 2025-01-05 --verbose");
+    EXPECT_EQ(e.stato, 1);
+    EXPECT_TRUE(fs::is_empty(web()));
+    EXPECT_NE(e.err.find("05/01/2025 previous_ftEs_plots/2025005.gif: 2 values, 1 no-layer, "
+                         "forecast drawn, not published (archive GIF: cannot create a file"),
+              std::string::npos)
+        << e.err;
+}
+
+TEST_F(Recupero, TheDailyRunSumsUpEveryChart) {
+    const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(e.stato, 0);
+    const auto linee = righe(e.err);
+    ASSERT_EQ(linee.size(), 1u + 6u) << e.err;
+    EXPECT_NE(linee[0].find("forecast curve: base/122024.txt: cannot open"), std::string::npos);
+    EXPECT_EQ(linee[1],
+              "31/12/2024 plotftEs1.gif: 0 values, 0 no-layer, forecast missing, published");
+    EXPECT_EQ(linee[6],
+              "05/01/2025 plotftEs6.gif: 2 values, 1 no-layer, forecast drawn, published");
+
+    fs::remove_all(web());
+    const test::Esito senza_web = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(senza_web.stato, 1);
+    EXPECT_NE(senza_web.err.find("05/01/2025 plotftEs6.gif: 2 values, 1 no-layer, forecast drawn, "
+                                 "not published (current GIF: cannot create a file"),
+              std::string::npos)
+        << senza_web.err;
+}
+
+TEST_F(Recupero, BadRangesWriteNothingAndExitTwo) {
+    for (const std::string args :
+         {"--backfill 2025-01-06..2025-01-05", "--backfill", "--backfill 2025-02-30",
+          "--backfill 2000-01-01..2025-01-05", "--backfill 2025-01-05 --date 2025-01-05"}) {
+        const test::Esito e = esegui(dir.percorso(), args);
+        EXPECT_EQ(e.stato, 2) << args;
+        EXPECT_NE(e.err.find("usage: ftes-charts"), std::string::npos) << args;
+        EXPECT_EQ(
+            std::count(e.err.begin(),
+                       e.err.begin() + static_cast<std::ptrdiff_t>(e.err.find("usage:")), '\n'),
+            1)
+            << "a one-line reason: " << e.err;
+        EXPECT_TRUE(fs::is_empty(web())) << args;
+        EXPECT_TRUE(fs::is_empty(archivio())) << args;
+    }
+}
+
+}  // namespace
+}  // namespace ftes
