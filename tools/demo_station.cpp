@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <numbers>
 #include <random>
 #include <set>
 #include <string>
@@ -46,8 +47,9 @@ bool scrivi(const fs::path& p, const std::string& testo) {
 
 // The monthly median ftEs: low at night, highest in the early afternoon (UT), in MHz.
 double previsione(int ora, unsigned mese) {
-    const double estate = 1.0 + 0.5 * std::cos((static_cast<double>(mese) - 6.5) * M_PI / 6);
-    const double giorno = std::max(0.0, std::sin((ora - 5) * M_PI / 14));
+    const double estate =
+        1.0 + 0.5 * std::cos((static_cast<double>(mese) - 6.5) * std::numbers::pi / 6);
+    const double giorno = std::max(0.0, std::sin((ora - 5) * std::numbers::pi / 14));
     return 2.0 + estate * 3.0 * giorno;
 }
 

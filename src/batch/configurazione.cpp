@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/file_system.h"
+#include "platform/utf8.h"
 
 namespace ftes {
 
@@ -13,6 +14,16 @@ std::array<std::optional<std::string>, 6> leggi_sei_righe(platform::LineReader& 
         if (!riga) break;
     }
     return righe;
+}
+
+void in_utf8(std::array<std::optional<std::string>, 6>& righe,
+             std::string (*da_ansi)(std::string_view)) {
+    const bool utf8 = std::all_of(righe.begin(), righe.end(),
+                                  [](const auto& r) { return !r || platform::is_utf8(*r); });
+    if (utf8) return;
+    for (auto& r : righe) {
+        if (r) r = da_ansi(*r);
+    }
 }
 
 std::string adatta_cartella(std::string valore) {

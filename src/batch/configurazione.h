@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
 #include "platform/line_reader.h"
 
 namespace ftes {
@@ -16,6 +17,12 @@ inline constexpr std::string_view nome_configurazione = "varnel.ini";
 // The six lines taken by position; a line the file does not have is nothing. Lines after the
 // sixth are never read.
 std::array<std::optional<std::string>, 6> leggi_sei_righe(platform::LineReader& lettore);
+
+// The six lines as the program's UTF-8 text. A file that is UTF-8 throughout is taken as it is
+// (a byte-order mark only touches the label on line 1); any other was written, as the replaced
+// program wrote and read it, in the system's ANSI code page, and each line is converted.
+void in_utf8(std::array<std::optional<std::string>, 6>& righe,
+             std::string (*da_ansi)(std::string_view) = platform::ansi_to_utf8);
 
 // A configured folder text as this platform uses it: a backslash stands for the platform's
 // separator, so one varnel.ini serves Windows and POSIX relative paths alike.

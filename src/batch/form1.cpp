@@ -102,7 +102,8 @@ void Form1::leggi_configurazione() {
                                 "; all folders are empty");
         return;
     }
-    const auto righe = leggi_sei_righe(lettore);
+    auto righe = leggi_sei_righe(lettore);
+    in_utf8(righe);
     std::string* destinazioni[6] = {&riga_etichetta, &percorso_base,  &riga_etichetta,
                                     &percorso_dati,  &riga_etichetta, &percorso_figure};
     for (std::size_t i = 0; i < righe.size(); ++i) {

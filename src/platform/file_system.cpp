@@ -24,4 +24,27 @@ std::string temporary_name(const std::string& target) {
     return target.substr(0, name) + "." + target.substr(name) + ".tmp";
 }
 
+std::optional<std::vector<unsigned char>> read_whole_file(const std::string& path,
+                                                          std::size_t max_bytes) {
+    InputFile file(path);
+    if (!file.is_open() || file.size_at_open() > max_bytes) return std::nullopt;
+    // Room for the file as it was opened and one byte more, to see its end in the same read;
+    // a file that grows meanwhile is read on in steps, up to max_bytes.
+    std::vector<unsigned char> bytes(file.size_at_open() + 1);
+    std::size_t size = 0;
+    for (;;) {
+        if (size == bytes.size()) {
+            if (size > max_bytes) return std::nullopt;
+            bytes.resize(size + std::size_t{64} * 1024);
+        }
+        const long n = file.read(reinterpret_cast<char*>(bytes.data() + size), bytes.size() - size);
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        size += static_cast<std::size_t>(n);
+    }
+    if (size > max_bytes) return std::nullopt;
+    bytes.resize(size);
+    return bytes;
+}
+
 }  // namespace ftes::platform

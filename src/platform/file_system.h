@@ -34,9 +34,10 @@ bool remove_file(const std::string& path);
 // The system's words for the last failure of a call made by this layer on this thread.
 std::string last_error_text();
 
-// The text of a configuration file as the program uses it. POSIX names are bytes and stay as
-// they are; on Windows a text that is not valid UTF-8 is read in the system's ANSI code page.
-std::string text_from_system(std::string bytes);
+// A text in the system's ANSI code page as UTF-8, the program's own text. On Windows that is the
+// code page of the machine (Windows-1252 in western Europe); POSIX names are bytes and stay as
+// they are.
+std::string ansi_to_utf8(std::string_view text);
 
 // Why a file did not open for reading.
 enum class OpenFailure {

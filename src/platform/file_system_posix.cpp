@@ -44,8 +44,8 @@ std::string last_error_text() {
     return std::strerror(errno);
 }
 
-std::string text_from_system(std::string bytes) {
-    return bytes;
+std::string ansi_to_utf8(std::string_view text) {
+    return std::string(text);
 }
 
 namespace {
@@ -139,29 +139,6 @@ long InputFile::read(char* buf, std::size_t size) {
         if (n >= 0) return static_cast<long>(n);
         if (errno != EINTR) return -1;
     }
-}
-
-std::optional<std::vector<unsigned char>> read_whole_file(const std::string& path,
-                                                          std::size_t max_bytes) {
-    InputFile file(path);
-    if (!file.is_open() || file.size_at_open() > max_bytes) return std::nullopt;
-    // Room for the file as it was opened and one byte more, to see its end in the same read;
-    // a file that grows meanwhile is read on in steps, up to max_bytes.
-    std::vector<unsigned char> bytes(file.size_at_open() + 1);
-    std::size_t size = 0;
-    for (;;) {
-        if (size == bytes.size()) {
-            if (size > max_bytes) return std::nullopt;
-            bytes.resize(size + std::size_t{64} * 1024);
-        }
-        const long n = file.read(reinterpret_cast<char*>(bytes.data() + size), bytes.size() - size);
-        if (n < 0) return std::nullopt;
-        if (n == 0) break;
-        size += static_cast<std::size_t>(n);
-    }
-    if (size > max_bytes) return std::nullopt;
-    bytes.resize(size);
-    return bytes;
 }
 
 std::string write_new_file(const std::string& path, std::span<const unsigned char> bytes) {

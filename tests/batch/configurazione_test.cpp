@@ -20,7 +20,7 @@ Cartelle leggi_in(const test::CartellaTemporanea& dir) {
     test::DirectoryCorrente qui(dir.percorso());
     Form1 form(2025y / 1 / 1);
     form.leggi_configurazione();
-    EXPECT_EQ(form.cartella_corrente, dir.percorso().string() + "/");
+    EXPECT_EQ(form.cartella_corrente, dir.prefisso());
     return {form.percorso_base, form.percorso_dati, form.percorso_figure};
 }
 
@@ -38,7 +38,8 @@ TEST(Configuration, LinesTwoFourSixByPosition) {
         {"x\nb/\nx\nd/\nx\nf/\n", "b/", "d/", "f/"},             // LF-only line ends
         {"x\r\nb/\r\nx\r\nd/\r\n", "b/", "d/", ""},              // four lines
         {"x\r\n\r\nx\r\nd/\r\nx\r\nf/\r\n", "", "d/", "f/"},     // empty value line
-        {"x\r\nC:\\base\\\r\nx\r\n..\\data\\\r\nx\r\nf\r\n", "C:/base/", "../data/", "f"},
+        {"x\r\nC:\\base\\\r\nx\r\n..\\data\\\r\nx\r\nf\r\n", test::nativo("C:/base/"),
+         test::nativo("../data/"), "f"},
         {"a=1;\r\n\"q, r\"\r\n", "\"q, r\"", "", ""},  // no special characters
     };
     for (const Caso& c : casi) {
@@ -89,9 +90,30 @@ TEST(Configuration, SixLinesAreReadAndNoMore) {
     EXPECT_EQ(r.next_line(), "line7");  // the seventh is still unread
 }
 
+TEST(Configuration, AFileThatIsNotUtf8IsInTheAnsiCodePage) {
+    // Stands for the system's conversion: Windows-1252's e grave, 0xE8, as UTF-8.
+    const auto da_1252 = [](std::string_view t) {
+        std::string s;
+        for (const char c : t) s += c == '\xE8' ? std::string("\xC3\xA8") : std::string(1, c);
+        return s;
+    };
+    using Righe = std::array<std::optional<std::string>, 6>;
+    Righe utf8 = {"\xEF\xBB\xBFlabel", "C:\\Stazione \xC3\xA8\\", "x", "D:\\", std::nullopt,
+                  std::nullopt};
+    const Righe com_era = utf8;
+    in_utf8(utf8, +da_1252);
+    EXPECT_EQ(utf8, com_era);
+
+    Righe ansi = {"label", "C:\\Stazione \xE8\\", "x", "C:\\caf\xE8\\", "x", "plain\\"};
+    in_utf8(ansi, +da_1252);
+    EXPECT_EQ(ansi[1], "C:\\Stazione \xC3\xA8\\");
+    EXPECT_EQ(ansi[3], "C:\\caf\xC3\xA8\\");
+    EXPECT_EQ(ansi[5], "plain\\");
+}
+
 TEST(Configuration, CurrentDirectoryGetsOneTrailingSeparator) {
-    EXPECT_EQ(con_separatore_finale("/work"), "/work/");
-    EXPECT_EQ(con_separatore_finale("/"), "/");
+    EXPECT_EQ(con_separatore_finale(test::nativo("/work")), test::nativo("/work/"));
+    EXPECT_EQ(con_separatore_finale(test::nativo("/")), test::nativo("/"));
     EXPECT_EQ(con_separatore_finale(""), "");
 }
 

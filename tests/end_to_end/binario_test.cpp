@@ -106,23 +106,24 @@ TEST_F(Stazione, FailedExportsGiveStatusOneAndVerboseSaysWhy) {
     EXPECT_EQ(quieto.err, "");
     const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     EXPECT_EQ(e.stato, 1);
-    EXPECT_NE(e.err.find("forecast curve: base/012025.txt: cannot open"), std::string::npos)
+    EXPECT_NE(e.err.find(test::nativo("forecast curve: base/012025.txt: cannot open")),
+              std::string::npos)
         << e.err;
-    EXPECT_NE(e.err.find("export: current GIF: web/plotftEs1.gif"), std::string::npos) << e.err;
+    EXPECT_NE(e.err.find(test::nativo("export: current GIF: web/plotftEs1.gif")), std::string::npos)
+        << e.err;
 
     // A data folder whose files belong to no known station.
     fs::remove_all(dir.percorso() / "data");
     dir.scrivi("data/notes.txt", "Station log\r\n");
     const test::Esito stazione = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
-    EXPECT_NE(stazione.err.find("station: data/notes.txt: first line \"Station log\" holds no "
-                                "station key"),
+    EXPECT_NE(stazione.err.find(test::nativo("station: data/notes.txt") +
+                                ": first line \"Station log\" holds no station key"),
               std::string::npos)
         << stazione.err;
 
     fs::remove(dir.percorso() / "varnel.ini");
     const test::Esito senza = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
-    EXPECT_NE(senza.err.find("configuration: " + dir.percorso().string() + "/varnel.ini"),
-              std::string::npos)
+    EXPECT_NE(senza.err.find("configuration: " + dir.prefisso() + "varnel.ini"), std::string::npos)
         << senza.err;
     // Without a configuration every name is relative to the current directory.
     EXPECT_TRUE(fs::exists(dir.percorso() / "plotftEs6.gif"));

@@ -1,8 +1,6 @@
 // The demo station generator, read back by the batch.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 
@@ -11,15 +9,15 @@
 #include "platform/line_reader.h"
 #include "support/cartella_temporanea.h"
 #include "support/gif.h"
+#include "support/processo.h"
 
 namespace ftes {
 namespace {
 
 namespace fs = std::filesystem;
 
-int esegui(const std::string& comando) {
-    const int s = std::system((comando + " >/dev/null 2>&1").c_str());
-    return WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+int genera(const std::vector<std::string>& argomenti) {
+    return test::esegui_programma(FTES_DEMO, argomenti, fs::current_path()).stato;
 }
 
 std::map<std::string, std::string> contenuti(const fs::path& cartella) {
@@ -33,7 +31,7 @@ std::map<std::string, std::string> contenuti(const fs::path& cartella) {
 TEST(DemoStation, SoundingFilesTheBatchReadsAndChartsOnEveryDay) {
     test::CartellaTemporanea dir;
     const std::string demo = (dir.percorso() / "demo").string();
-    ASSERT_EQ(esegui("'" FTES_DEMO "' '" + demo + "' --date 2025-01-02 --seed 3"), 0);
+    ASSERT_EQ(genera({demo, "--date", "2025-01-02", "--seed", "3"}), 0);
 
     int valori = 0, nessuno = 0, non_disponibili = 0, file = 0;
     for (const auto& f : fs::directory_iterator(fs::path(demo) / "data")) {
@@ -64,7 +62,7 @@ TEST(DemoStation, SoundingFilesTheBatchReadsAndChartsOnEveryDay) {
     EXPECT_TRUE(fs::exists(fs::path(demo) / "base" / "122024.txt"));
     EXPECT_TRUE(fs::exists(fs::path(demo) / "base" / "012025.txt"));
 
-    ASSERT_EQ(esegui("cd '" + demo + "' && '" FTES_BINARY "' --date 2025-01-02"), 0);
+    ASSERT_EQ(test::esegui_programma(FTES_BINARY, {"--date", "2025-01-02"}, demo).stato, 0);
     for (int slot = 1; slot <= 6; ++slot) {
         const auto gif = test::decodifica_gif(
             (fs::path(demo) / "web" / ("plotftEs" + std::to_string(slot) + ".gif")).string());
@@ -78,14 +76,14 @@ TEST(DemoStation, SoundingFilesTheBatchReadsAndChartsOnEveryDay) {
 TEST(DemoStation, SameSeedSameFilesAndIntervalsOfFiveMinutes) {
     test::CartellaTemporanea dir;
     const std::string a = (dir.percorso() / "a").string(), b = (dir.percorso() / "b").string();
-    ASSERT_EQ(esegui("'" FTES_DEMO "' '" + a + "' --date 2025-03-01 --seed 9"), 0);
-    ASSERT_EQ(esegui("'" FTES_DEMO "' '" + b + "' --date 2025-03-01 --seed 9"), 0);
+    ASSERT_EQ(genera({a, "--date", "2025-03-01", "--seed", "9"}), 0);
+    ASSERT_EQ(genera({b, "--date", "2025-03-01", "--seed", "9"}), 0);
     EXPECT_EQ(contenuti(fs::path(a) / "data"), contenuti(fs::path(b) / "data"));
 
     const std::string c = (dir.percorso() / "c").string();
-    ASSERT_EQ(esegui("'" FTES_DEMO "' '" + c + "' --date 2025-03-01 --interval 5"), 0);
+    ASSERT_EQ(genera({c, "--date", "2025-03-01", "--interval", "5"}), 0);
     EXPECT_GT(contenuti(fs::path(c) / "data").size(), 6u * 288 * 9 / 10);
-    EXPECT_NE(esegui("'" FTES_DEMO "' '" + c + "' --interval 4"), 0);
+    EXPECT_NE(genera({c, "--interval", "4"}), 0);
 }
 
 }  // namespace

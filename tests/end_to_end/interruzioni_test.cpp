@@ -125,7 +125,7 @@ TEST_F(Interruzioni, AKillAtAnyMomentLeavesEveryChartWholeAndTheNextRunTidiesUp)
     // it: old charts, new data.
     test::CartellaTemporanea copie;
     const fs::path modello = copie.percorso() / "modello";
-    fs::copy(dir.percorso(), modello, fs::copy_options::recursive);
+    test::copia_cartella(dir.percorso(), modello);
     ASSERT_EQ(esegui(dir.percorso(), "--date 2025-01-05").stato, 0);
     const auto nuovi = pubblicati();
     for (const auto& [nome, byte] : nuovi) ASSERT_NE(byte, vecchi.at(nome)) << nome;
@@ -148,7 +148,7 @@ TEST_F(Interruzioni, AKillAtAnyMomentLeavesEveryChartWholeAndTheNextRunTidiesUp)
     int uccisi = 0;
     for (const std::string& punto : punti) {
         fs::remove_all(dir.percorso());
-        fs::copy(modello, dir.percorso(), fs::copy_options::recursive);
+        test::copia_cartella(modello, dir.percorso());
         const auto e =
             test::esegui_programma(FTES_BINARY, {"--date", "2025-01-05"}, dir.percorso(),
                                    {"LD_PRELOAD=" FTES_INTERRUTTORE, "FTES_UCCIDI=" + punto,

@@ -25,7 +25,10 @@ class Recupero : public test::StazioneDiProva {
     static std::vector<std::string> righe(const std::string& testo) {
         std::vector<std::string> v;
         std::istringstream in(testo);
-        for (std::string r; std::getline(in, r);) v.push_back(r);
+        for (std::string r; std::getline(in, r);) {
+            if (r.ends_with('\r')) r.pop_back();  // Windows ends its lines with CR LF
+            v.push_back(r);
+        }
         return v;
     }
 };
@@ -34,7 +37,7 @@ TEST_F(Recupero, EachDayIsTheDailyRunsChartPublishedOnlyAsItsArchiveCopy) {
     // The daily run of 5 January in a copy of the station: its archive copies are the charts
     // the backfill must draw.
     test::CartellaTemporanea giornaliera;
-    fs::copy(dir.percorso(), giornaliera.percorso(), fs::copy_options::recursive);
+    test::copia_cartella(dir.percorso(), giornaliera.percorso());
     ASSERT_EQ(esegui(giornaliera.percorso(), "--date 2025-01-05").stato, 0);
     dir.scrivi("web/plotftEs1.gif", "the live chart");
 
@@ -57,15 +60,15 @@ TEST_F(Recupero, EachDayIsTheDailyRunsChartPublishedOnlyAsItsArchiveCopy) {
     const auto linee = righe(e.err);
     // Eight summaries, each December one after the line that says its forecast is missing.
     ASSERT_EQ(linee.size(), 2u + 8u) << e.err;
-    EXPECT_EQ(linee[1],
-              "30/12/2024 previous_ftEs_plots/2024365.gif: 0 values, 0 no-layer, "
-              "forecast missing, published");
-    EXPECT_EQ(linee[8],
-              "05/01/2025 previous_ftEs_plots/2025005.gif: 2 values, 1 no-layer, "
-              "forecast drawn, published");
-    EXPECT_EQ(linee[9],
-              "06/01/2025 previous_ftEs_plots/2025006.gif: 0 values, 0 no-layer, "
-              "forecast drawn, published");
+    EXPECT_EQ(linee[1], "30/12/2024 " + test::nativo("previous_ftEs_plots/2024365.gif") +
+                            ": 0 values, 0 no-layer, "
+                            "forecast missing, published");
+    EXPECT_EQ(linee[8], "05/01/2025 " + test::nativo("previous_ftEs_plots/2025005.gif") +
+                            ": 2 values, 1 no-layer, "
+                            "forecast drawn, published");
+    EXPECT_EQ(linee[9], "06/01/2025 " + test::nativo("previous_ftEs_plots/2025006.gif") +
+                            ": 0 values, 0 no-layer, "
+                            "forecast drawn, published");
 }
 
 TEST_F(Recupero, AnArchiveCopyThatCannotBeWrittenGivesStatusOneAndSaysWhy) {
@@ -73,8 +76,9 @@ TEST_F(Recupero, AnArchiveCopyThatCannotBeWrittenGivesStatusOneAndSaysWhy) {
     const test::Esito e = esegui(dir.percorso(), "--backfill 2025-01-05 --verbose");
     EXPECT_EQ(e.stato, 1);
     EXPECT_TRUE(fs::is_empty(web()));
-    EXPECT_NE(e.err.find("05/01/2025 previous_ftEs_plots/2025005.gif: 2 values, 1 no-layer, "
-                         "forecast drawn, not published (archive GIF: cannot create a file"),
+    EXPECT_NE(e.err.find("05/01/2025 " + test::nativo("previous_ftEs_plots/2025005.gif") +
+                         ": 2 values, 1 no-layer, forecast drawn, not published (archive GIF: "
+                         "cannot create a file"),
               std::string::npos)
         << e.err;
 }
@@ -84,7 +88,8 @@ TEST_F(Recupero, TheDailyRunSumsUpEveryChart) {
     EXPECT_EQ(e.stato, 0);
     const auto linee = righe(e.err);
     ASSERT_EQ(linee.size(), 1u + 6u) << e.err;
-    EXPECT_NE(linee[0].find("forecast curve: base/122024.txt: cannot open"), std::string::npos);
+    EXPECT_NE(linee[0].find(test::nativo("forecast curve: base/122024.txt: cannot open")),
+              std::string::npos);
     EXPECT_EQ(linee[1],
               "31/12/2024 plotftEs1.gif: 0 values, 0 no-layer, forecast missing, published");
     EXPECT_EQ(linee[6],

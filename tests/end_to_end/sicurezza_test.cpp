@@ -124,8 +124,9 @@ TEST_F(Sicurezza, FilesCutShortByTheReadingBudgetAreNamedWithVerbose) {
     fs::resize_file(dir.percorso() / "data" / "CN12A_20250050900.TXT", 5'000'000);
     const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     EXPECT_EQ(e.stato, 0);
-    EXPECT_NE(e.err.find("base/122024.txt: longer than 4 MiB before line 2 ends"),
-              std::string::npos)
+    EXPECT_NE(
+        e.err.find(test::nativo("base/122024.txt") + ": longer than 4 MiB before line 2 ends"),
+        std::string::npos)
         << e.err;
     EXPECT_NE(e.err.find("CN12A_20250050900.TXT: no line 8 within its first 4 MiB"),
               std::string::npos)

@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <thread>
+#else
 #include <sys/resource.h>
 
 #include <csignal>
+#endif
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -177,6 +184,8 @@ TEST_F(Pubblicazione, ComponentFailuresLeaveTheBmp) {
     }
 }
 
+#ifndef _WIN32
+
 TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
     ASSERT_EQ(esegui(2025y / 1 / 2), 0);
     const std::string prima = test::leggi_file(web() / "plotftEs6.gif");
@@ -203,6 +212,49 @@ TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
     EXPECT_EQ(test::leggi_file(web() / "plotftEs6.gif"), prima);
     EXPECT_EQ(file_in(web()), sei_correnti);  // no temporary file left behind
 }
+
+#else
+
+TEST_F(Pubblicazione, AChartHeldOpenIsReplacedOnceLetGoOrLeftByteIdentical) {
+    ASSERT_EQ(esegui(2025y / 1 / 2), 0);
+    const fs::path grafico = web() / "plotftEs6.gif";
+    const std::string prima = test::leggi_file(grafico);
+    // A web server reading the chart, sharing it for reading only.
+    const auto tieni = [&] {
+        return CreateFileW(grafico.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    esportazione::Wpdlx componente;
+    canvas::Canvas tela;
+    tela.draw_line(0, 0, 285, 230, {255, 0, 0});
+    const std::string bmp = (dir.percorso() / "x.bmp").string();
+    ASSERT_EQ(tela.capture_bmp(bmp), "");
+    ASSERT_TRUE(componente.carica_bmp(bmp));
+
+    HANDLE aperto = tieni();
+    ASSERT_NE(aperto, INVALID_HANDLE_VALUE);
+    const auto inizio = std::chrono::steady_clock::now();
+    EXPECT_FALSE(componente.salva_gif(grafico.string(), false));
+    EXPECT_GE(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(500));
+    EXPECT_EQ(componente.errore(), esportazione::ErroreImmagine::sostituzione);
+    EXPECT_NE(componente.messaggio().find("held open"), std::string::npos)
+        << componente.messaggio();
+    CloseHandle(aperto);
+    EXPECT_EQ(test::leggi_file(grafico), prima);
+    EXPECT_EQ(file_in(web()), sei_correnti);  // no temporary file left behind
+
+    // Let go within the second: the chart is replaced.
+    aperto = tieni();
+    std::thread lettore([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        CloseHandle(aperto);
+    });
+    EXPECT_TRUE(componente.salva_gif(grafico.string(), false)) << componente.messaggio();
+    lettore.join();
+    EXPECT_NE(test::leggi_file(grafico), prima);
+}
+
+#endif
 
 TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
     test::CartellaTemporanea dir;
@@ -333,9 +385,9 @@ TEST(ExportNames, CurrentArchiveAndTemporaryNames) {
     EXPECT_EQ(esportazione::nome_bmp_temporaneo("b/", 3), "b/grafico3.bmp");
     EXPECT_EQ(esportazione::nome_gif_corrente("w/", 6), "w/plotftEs6.gif");
     EXPECT_EQ(esportazione::nome_gif_archivio("b/", "032024", "061"),
-              "b/previous_ftEs_plots/2024061.gif");
+              "b/" + test::nativo("previous_ftEs_plots/2024061.gif"));
     EXPECT_EQ(esportazione::nome_gif_archivio("", "122024", "366"),
-              "previous_ftEs_plots/2024366.gif");
+              test::nativo("previous_ftEs_plots/2024366.gif"));
 }
 
 }  // namespace

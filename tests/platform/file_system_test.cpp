@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -99,11 +101,12 @@ TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                   fs::perms::others_read);
 #endif
+    const std::string prima = test::leggi_file(target);
     {
         ReplacementFile f(target.string(), Durability::ordinary);
         ASSERT_TRUE(f.write(byte("abandoned"), 9));
     }  // not committed
-    EXPECT_EQ(test::leggi_file(target), "");
+    EXPECT_EQ(test::leggi_file(target), prima);
     EXPECT_EQ(voci(dir.percorso()), 1u);
 
     ReplacementFile nowhere((dir.percorso() / "missing" / "x.gif").string(), Durability::flushed);
@@ -131,16 +134,18 @@ TEST(ReplacementFile, ATemporaryLeftByAKilledRunIsRemadeOneInUseIsLeftAlone) {
     test::CartellaTemporanea dir, altrove;
     const fs::path target = dir.percorso() / "2025005.gif";
     const std::string temp = temporary_name(target.string());
-    // Left behind: half a GIF nobody is writing, then a link planted at the temporary name.
+    // Left behind: half a GIF nobody is writing, then (where links are) a link planted at the
+    // temporary name.
     dir.scrivi(".2025005.gif.tmp", "half a GI");
     const fs::path esterno = altrove.scrivi("precious", "keep me");
-    for (int volta = 0; volta < 2; ++volta) {
+    for (const auto& [cosa, pianta] :
+         test::non_regolari_in(dir.percorso(), ".2025005.gif.tmp", esterno)) {
         ReplacementFile f(target.string(), Durability::flushed);
-        ASSERT_TRUE(f.is_open()) << f.error();
+        ASSERT_TRUE(f.is_open()) << cosa << ": " << f.error();
         ASSERT_TRUE(f.write(byte("whole"), 5) && f.commit());
         EXPECT_EQ(test::leggi_file(target), "whole");
-        EXPECT_FALSE(fs::exists(fs::symlink_status(temp)));
-        fs::create_symlink(esterno, temp);
+        EXPECT_FALSE(fs::exists(fs::symlink_status(temp))) << cosa;
+        pianta();
     }
     EXPECT_EQ(test::leggi_file(esterno), "keep me");
     fs::remove(temp);
@@ -169,6 +174,41 @@ TEST(FileLock, OneHolderAtATimeAndReadersAreNotKeptOut) {
     EXPECT_FALSE(
         FileLock((dir.percorso() / "none").string(), std::chrono::milliseconds(0)).locked());
 }
+
+#ifdef _WIN32
+
+TEST(WindowsPaths, PastMaxPathAndNamesInAnyLetter) {
+    test::CartellaTemporanea dir;
+    // Folders nested past MAX_PATH, made through the long form the program uses too.
+    std::wstring lunga = L"\\\\?\\" + dir.percorso().wstring();
+    std::string cartella = dir.prefisso();
+    for (int i = 0; i < 6; ++i) {
+        const std::string nome = "folder-of-fifty-characters-to-pass-max-path-" + std::to_string(i);
+        lunga += L"\\" + test::percorso_utf8(nome).wstring();
+        ASSERT_TRUE(CreateDirectoryW(lunga.c_str(), nullptr));
+        cartella += nome + "\\";
+    }
+    ASSERT_GT(cartella.size(), 300u);
+    const std::string nome = cartella + "Stazione \xC3\xA8 \xE2\x82\xAC.gif";  // è and €
+    EXPECT_EQ(write_new_file(cartella + "grafico1.bmp", std::span(byte("BM"), 2)), "");
+    ReplacementFile f(nome, Durability::flushed);
+    ASSERT_TRUE(f.write(byte("GIF"), 3) && f.commit()) << f.error();
+    EXPECT_EQ(read_whole_file(nome, 10), (std::vector<unsigned char>{'G', 'I', 'F'}));
+    const auto primo = first_regular_file(cartella);
+    ASSERT_TRUE(primo);
+    EXPECT_TRUE(*primo == "grafico1.bmp" || *primo == "Stazione \xC3\xA8 \xE2\x82\xAC.gif")
+        << *primo;
+    EXPECT_TRUE(remove_file(cartella + "grafico1.bmp"));
+    EXPECT_TRUE(remove_file(nome));
+    EXPECT_EQ(first_regular_file(cartella), std::nullopt);
+}
+
+TEST(WindowsText, TheAnsiCodePageBecomesUtf8) {
+    if (GetACP() != 1252) GTEST_SKIP() << "the example is in Windows-1252";
+    EXPECT_EQ(ansi_to_utf8("caf\xE8 \x80 plain"), "caf\xC3\xA8 \xE2\x82\xAC plain");
+}
+
+#endif
 
 }  // namespace
 }  // namespace ftes::platform

@@ -1,5 +1,6 @@
 #include "support/cartella_temporanea.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -29,19 +30,32 @@ CartellaTemporanea::~CartellaTemporanea() {
 
 std::string CartellaTemporanea::prefisso(std::string_view sotto) const {
     fs::path p = percorso_;
-    if (!sotto.empty()) p /= sotto;
-    return p.string() + "/";
+    if (!sotto.empty()) p /= percorso_utf8(sotto);
+    const std::u8string testo = (p / "").u8string();  // UTF-8, ending in the separator
+    return std::string(testo.begin(), testo.end());
 }
 
 fs::path CartellaTemporanea::scrivi(std::string_view nome, std::string_view contenuto) const {
-    const fs::path p = percorso_ / nome;
+    const fs::path p = percorso_ / percorso_utf8(nome);
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << contenuto;
     return p;
 }
 
 void CartellaTemporanea::crea_cartella(std::string_view nome) const {
-    fs::create_directories(percorso_ / nome);
+    fs::create_directories(percorso_ / percorso_utf8(nome));
+}
+
+void copia_cartella(const fs::path& da, const fs::path& a) {
+    fs::create_directories(a);
+    for (const auto& voce : fs::recursive_directory_iterator(da)) {
+        const fs::path dove = a / fs::relative(voce.path(), da);
+        if (voce.is_directory()) {
+            fs::create_directories(dove);
+        } else {
+            fs::copy_file(voce.path(), dove, fs::copy_options::overwrite_existing);
+        }
+    }
 }
 
 DirectoryCorrente::DirectoryCorrente(const fs::path& nuova) : precedente_(fs::current_path()) {
@@ -55,6 +69,13 @@ DirectoryCorrente::~DirectoryCorrente() {
 
 fs::path percorso_utf8(std::string_view testo) {
     return fs::path(std::u8string(testo.begin(), testo.end()));
+}
+
+std::string nativo(std::string percorso) {
+#ifdef _WIN32
+    std::replace(percorso.begin(), percorso.end(), '/', '\\');
+#endif
+    return percorso;
 }
 
 std::string leggi_file(const fs::path& p) {

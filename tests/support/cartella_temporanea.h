@@ -26,6 +26,9 @@ class CartellaTemporanea {
     std::filesystem::path percorso_;
 };
 
+// Copies a folder and all it holds into another, made if missing.
+void copia_cartella(const std::filesystem::path& da, const std::filesystem::path& a);
+
 // Runs the current test in another directory and goes back when it ends.
 class DirectoryCorrente {
   public:
@@ -38,6 +41,9 @@ class DirectoryCorrente {
 
 // A path given as UTF-8 text, as the program's own texts are on every system.
 std::filesystem::path percorso_utf8(std::string_view testo);
+
+// A path written with '/' as the program forms it on this platform, with its separator.
+std::string nativo(std::string percorso);
 
 // The bytes of a file, or empty when it cannot be read.
 std::string leggi_file(const std::filesystem::path& p);

@@ -2,11 +2,36 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
+#include <cstring>
+
+#include "support/cartella_temporanea.h"
+
 namespace ftes::test {
 
+namespace {
+
+struct Lettura {
+    std::string byte;
+    std::size_t letti = 0;
+};
+
+int leggi(GifFileType* gif, GifByteType* dove, int quanti) {
+    auto* l = static_cast<Lettura*>(gif->UserData);
+    const std::size_t n = std::min(static_cast<std::size_t>(quanti), l->byte.size() - l->letti);
+    std::memcpy(dove, l->byte.data() + l->letti, n);
+    l->letti += n;
+    return static_cast<int>(n);
+}
+
+}  // namespace
+
 std::optional<GifDecodificata> decodifica_gif(const std::string& percorso) {
+    // Read through the file system's own names (UTF-8 here, UTF-16 on Windows), then decoded.
+    Lettura lettura{leggi_file(percorso_utf8(percorso))};
+    if (lettura.byte.empty()) return std::nullopt;
     int errore = 0;
-    GifFileType* gif = DGifOpenFileName(percorso.c_str(), &errore);
+    GifFileType* gif = DGifOpen(&lettura, leggi, &errore);
     if (gif == nullptr) return std::nullopt;
     std::optional<GifDecodificata> out;
     if (DGifSlurp(gif) == GIF_OK && gif->ImageCount >= 1) {

@@ -1,0 +1,162 @@
+// The Windows program as a station's Windows PC runs it: a varnel.ini with drive-letter folders
+// ending in a backslash, CR LF lines, spaces and a non-ASCII letter in the folder names, saved
+// in UTF-8 or in the ANSI code page as the replaced program's varnel.ini was.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "support/gif.h"
+#include "support/stazione_di_prova.h"
+
+namespace ftes {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The text in the ANSI code page, or nothing when it has a letter the code page lacks.
+std::optional<std::string> in_ansi(const std::string& utf8) {
+    const std::wstring wide = test::percorso_utf8(utf8).wstring();
+    BOOL perso = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                      static_cast<int>(wide.size()), nullptr, 0, nullptr, &perso);
+    std::string ansi(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        ansi.data(), n, nullptr, &perso);
+    if (perso) return std::nullopt;
+    return ansi;
+}
+
+class StazioneWindows : public ::testing::Test {
+  protected:
+    StazioneWindows() {
+        // Under Wine the host's root is drive Z:, as a station's folders are on their drive.
+        fs::path radice = "Z:\\tmp";
+        if (!fs::is_directory(radice)) radice = fs::temp_directory_path();
+        std::random_device caso;
+        cartella_ = radice / ("ftes-win-" + std::to_string(caso()));
+        stazione_ = cartella_ / test::percorso_utf8("Stazione \xC3\xA8");  // è
+        web_ = cartella_ / test::percorso_utf8("Pubblicazione \xC3\xA8") / "web";
+        // The demo station, then its folders moved under names with a space and an è.
+        const fs::path demo = cartella_ / "demo";
+        fs::create_directories(cartella_);
+        EXPECT_EQ(
+            test::esegui_programma(FTES_DEMO, {demo.string(), "--date", "2025-01-05"}, cartella_)
+                .stato,
+            0);
+        test::copia_cartella(demo / "base", stazione_ / "base");
+        test::copia_cartella(demo / "data", stazione_ / test::percorso_utf8("dati sondaggi"));
+        fs::create_directories(web_);
+    }
+    ~StazioneWindows() override {
+        std::error_code ec;
+        fs::remove_all(cartella_, ec);
+    }
+    static std::string testo(const fs::path& p) {
+        const std::u8string u = p.u8string();
+        return std::string(u.begin(), u.end());
+    }
+    // varnel.ini in UTF-8 with the folders of the station, separated by sep.
+    std::string varnel(char sep) const {
+        std::string s =
+            "\xEF\xBB\xBF"
+            "Cartella base\r\n" +
+            testo(stazione_ / "base") + "\\\r\n" + "Sondaggi della stazione\r\n" +
+            testo(stazione_ / test::percorso_utf8("dati sondaggi")) +
+            "\\\r\nGrafici per il web\r\n" + testo(web_) + "\\\r\n";
+        if (sep == '/') std::replace(s.begin(), s.end(), '\\', '/');
+        return s;
+    }
+    void scrivi_varnel(const std::string& byte) const {
+        std::ofstream(stazione_ / "varnel.ini", std::ios::binary) << byte;
+    }
+    test::Esito esegui(const std::vector<std::string>& argomenti) const {
+        return test::esegui_programma(FTES_BINARY, argomenti, stazione_);
+    }
+    // The six current charts decode and show the demo's values; six archive copies; no BMP.
+    void controlla_pubblicazione() const {
+        for (int slot = 1; slot <= 6; ++slot) {
+            const auto gif =
+                test::decodifica_gif(testo(web_ / ("plotftEs" + std::to_string(slot) + ".gif")));
+            ASSERT_TRUE(gif) << slot;
+            EXPECT_EQ(gif->larghezza, 286);
+            int rossi = 0;
+            for (const auto& p : gif->pixel) rossi += p == canvas::Rgb{255, 0, 0};
+            EXPECT_GT(rossi, 500) << slot;
+        }
+        int archivi = 0, bmp = 0;
+        for (const auto& f : fs::directory_iterator(stazione_ / "base" / "previous_ftEs_plots")) {
+            archivi += test::decodifica_gif(testo(f.path())).has_value();
+        }
+        for (const auto& f : fs::directory_iterator(stazione_ / "base")) {
+            bmp += f.path().extension() == ".bmp";
+        }
+        EXPECT_EQ(archivi, 6);
+        EXPECT_EQ(bmp, 0);
+    }
+    void svuota() const {
+        fs::remove_all(web_);
+        fs::create_directories(web_);
+        fs::remove_all(stazione_ / "base" / "previous_ftEs_plots");
+        fs::create_directories(stazione_ / "base" / "previous_ftEs_plots");
+    }
+    fs::path cartella_, stazione_, web_;
+};
+
+TEST_F(StazioneWindows, AVarnelIniInUtf8InTheAnsiCodePageOrWithSlashes) {
+    struct Caso {
+        std::string nome;
+        std::optional<std::string> byte;
+    };
+    const Caso casi[] = {
+        {"UTF-8 with backslashes", varnel('\\')},
+        {"ANSI code page", in_ansi(varnel('\\').substr(3))},
+        {"UTF-8 with forward slashes", varnel('/')},
+    };
+    for (const Caso& c : casi) {
+        if (!c.byte) {
+            ADD_FAILURE() << c.nome << ": the ANSI code page " << GetACP() << " lacks the letter";
+            continue;
+        }
+        svuota();
+        scrivi_varnel(*c.byte);
+        const test::Esito e = esegui({"--date", "2025-01-05", "--verbose"});
+        EXPECT_EQ(e.stato, 0) << c.nome << "\n" << e.err;
+        EXPECT_EQ(std::count(e.err.begin(), e.err.end(), '\n'), 6) << c.nome << "\n" << e.err;
+        EXPECT_NE(e.err.find("05/01/2025 plotftEs6.gif: "), std::string::npos) << e.err;
+        controlla_pubblicazione();
+    }
+}
+
+TEST_F(StazioneWindows, SilentByDefaultAndTheOptionsAsOnLinux) {
+    scrivi_varnel(varnel('\\'));
+    const test::Esito e = esegui({"--date", "2025-01-05"});
+    EXPECT_EQ(e.stato, 0);
+    EXPECT_EQ(e.out + e.err, "");
+    controlla_pubblicazione();
+
+    const test::Esito aiuto = esegui({"--help"});
+    EXPECT_EQ(aiuto.stato, 0);
+    EXPECT_NE(aiuto.out.find("usage: ftes-charts"), std::string::npos);
+
+    svuota();
+    for (const std::vector<std::string>& sbagliati :
+         {std::vector<std::string>{"--bogus"}, {"--date", "2025-02-30"}, {"--backfill"}}) {
+        const test::Esito errore = esegui(sbagliati);
+        EXPECT_EQ(errore.stato, 2);
+        EXPECT_NE(errore.err.find("usage: ftes-charts"), std::string::npos);
+    }
+    EXPECT_TRUE(fs::is_empty(web_));
+    EXPECT_TRUE(fs::is_empty(stazione_ / "base" / "previous_ftEs_plots"));
+
+    const test::Esito recupero = esegui({"--backfill", "2025-01-01..2025-01-05"});
+    EXPECT_EQ(recupero.stato, 0);
+    EXPECT_TRUE(fs::is_empty(web_));
+    EXPECT_TRUE(fs::exists(stazione_ / "base" / "previous_ftEs_plots" / "2025001.gif"));
+}
+
+}  // namespace
+}  // namespace ftes

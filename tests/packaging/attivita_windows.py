@@ -1,0 +1,29 @@
+#!/usr/bin/env python3
+"""The Task Scheduler definition shipped for Windows: well-formed XML that schtasks takes, a daily
+run of ftes-charts.exe started in the station folder, for an account that runs whether or not
+anyone is logged on, a missed run made up, never two at once. Usage: attivita_windows.py FILE"""
+import sys
+import xml.etree.ElementTree as ET
+
+ns = {"t": "http://schemas.microsoft.com/windows/2004/02/mit/task"}
+task = ET.parse(sys.argv[1]).getroot()
+assert task.tag == "{%s}Task" % ns["t"], task.tag
+
+
+def text(path):
+    node = task.find(path, ns)
+    assert node is not None, "missing " + path
+    return node.text.strip()
+
+
+assert text("t:Actions/t:Exec/t:Command").lower().endswith("\\ftes-charts.exe")
+assert text("t:Actions/t:Exec/t:WorkingDirectory"), "no start-in folder"
+assert text("t:Triggers/t:CalendarTrigger/t:ScheduleByDay/t:DaysInterval") == "1"
+# LOCAL SERVICE: runs with nobody logged on and no password stored.
+assert text("t:Principals/t:Principal/t:UserId") == "S-1-5-19"
+assert text("t:Principals/t:Principal/t:RunLevel") == "LeastPrivilege"
+assert text("t:Settings/t:StartWhenAvailable") == "true"
+assert text("t:Settings/t:MultipleInstancesPolicy") == "IgnoreNew"
+principal = task.find("t:Principals/t:Principal", ns).get("id")
+assert task.find("t:Actions", ns).get("Context") == principal
+print("task definition: daily, in the station folder, as LOCAL SERVICE")
