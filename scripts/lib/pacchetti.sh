@@ -19,4 +19,4 @@ ensure_packages() {
     fi
 }
 
-BUILD_PACKAGES=(g++ cmake make libgif-dev libstb-dev)
+BUILD_PACKAGES=(g++ cmake make libgif-dev libstb-dev scdoc groff-base)

@@ -8,8 +8,10 @@ units=$1 binary=$2
 command -v systemd-analyze >/dev/null 2>&1 || { echo "systemd-analyze not installed"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# Templates are checked as an instance of them, as systemctl enable ftes-charts@rome.timer makes.
 for unit in "$units"/*; do
-    sed "s|^ExecStart=[^ ]*ftes-charts|ExecStart=$binary|" "$unit" >"$work/$(basename "$unit")"
+    name=$(basename "$unit" | sed 's/@\./@rome./')
+    sed "s|^ExecStart=[^ ]*ftes-charts|ExecStart=$binary|" "$unit" >"$work/$name"
 done
 # Unknown or misspelt settings are only warned about: any word from verify is a failure here.
 report=$(systemd-analyze verify --man=no "$work"/* 2>&1) || { echo "$report"; exit 1; }
