@@ -39,4 +39,55 @@ bool is_utf8(std::string_view text) {
     return true;
 }
 
+namespace {
+
+void append_utf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> utf16_to_utf8(std::string_view bytes) {
+    if (bytes.size() < 2) return std::nullopt;
+    const auto b0 = static_cast<unsigned char>(bytes[0]), b1 = static_cast<unsigned char>(bytes[1]);
+    const bool little = b0 == 0xFF && b1 == 0xFE;
+    if (!little && !(b0 == 0xFE && b1 == 0xFF)) return std::nullopt;
+    const auto unit = [&](std::size_t i) -> char32_t {
+        const auto lo = static_cast<unsigned char>(bytes[i + (little ? 0 : 1)]);
+        const auto hi = static_cast<unsigned char>(bytes[i + (little ? 1 : 0)]);
+        return static_cast<char32_t>(hi << 8 | lo);
+    };
+    constexpr char32_t replacement = 0xFFFD;
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+            unit(i + 2) <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = replacement;  // half of a pair
+        }
+        append_utf8(out, c);
+    }
+    if (i < bytes.size()) append_utf8(out, replacement);  // an odd byte at the end
+    return out;
+}
+
 }  // namespace ftes::platform

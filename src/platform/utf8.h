@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace ftes::platform {
@@ -19,5 +20,10 @@ std::optional<Utf8Char> decode_utf8(std::string_view text);
 
 // Whether the whole text is UTF-8.
 bool is_utf8(std::string_view text);
+
+// Text saved as UTF-16 (as Windows Notepad's "Unicode" does) in UTF-8: bytes that begin with a
+// UTF-16 byte-order mark, little- or big-endian, are decoded (the mark becomes U+FEFF, and
+// anything that is no UTF-16 becomes U+FFFD); any other bytes give nothing.
+std::optional<std::string> utf16_to_utf8(std::string_view bytes);
 
 }  // namespace ftes::platform

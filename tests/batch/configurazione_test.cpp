@@ -111,6 +111,23 @@ TEST(Configuration, AFileThatIsNotUtf8IsInTheAnsiCodePage) {
     EXPECT_EQ(ansi[5], "plain\\");
 }
 
+TEST(Configuration, AFileSavedAsUtf16IsReadAsText) {
+    // Notepad's "Unicode": UTF-16 little-endian with a byte-order mark and CR LF lines.
+    std::string utf16 = "\xFF\xFE";
+    for (const char32_t c : {U'l',  U'a',  U'b',  U'e',  U'l',  U'\r', U'\n', U'b', U'\u00e8',
+                             U'/',  U'\r', U'\n', U'l',  U'\r', U'\n', U'd',  U'/', U'\r',
+                             U'\n', U'l',  U'\r', U'\n', U'f',  U'/',  U'\r', U'\n'}) {
+        utf16 += static_cast<char>(c & 0xFF);
+        utf16 += static_cast<char>(c >> 8);
+    }
+    test::CartellaTemporanea dir;
+    dir.scrivi("varnel.ini", utf16);
+    const Cartelle got = leggi_in(dir);
+    EXPECT_EQ(got.base, "b\xC3\xA8/");
+    EXPECT_EQ(got.dati, "d/");
+    EXPECT_EQ(got.figure, "f/");
+}
+
 TEST(Configuration, CurrentDirectoryGetsOneTrailingSeparator) {
     EXPECT_EQ(con_separatore_finale(test::nativo("/work")), test::nativo("/work/"));
     EXPECT_EQ(con_separatore_finale(test::nativo("/")), test::nativo("/"));

@@ -30,6 +30,17 @@ std::optional<std::string> in_ansi(const std::string& utf8) {
     return ansi;
 }
 
+// The text as Notepad saves it as "Unicode": UTF-16 little-endian after a byte-order mark.
+std::string in_utf16(const std::string& utf8) {
+    const std::wstring wide = test::percorso_utf8(utf8).wstring();
+    std::string byte = "\xFF\xFE";
+    for (const wchar_t c : wide) {
+        byte += static_cast<char>(c & 0xFF);
+        byte += static_cast<char>(c >> 8 & 0xFF);
+    }
+    return byte;
+}
+
 class StazioneWindows : public ::testing::Test {
   protected:
     StazioneWindows() {
@@ -106,7 +117,7 @@ class StazioneWindows : public ::testing::Test {
     fs::path cartella_, stazione_, web_;
 };
 
-TEST_F(StazioneWindows, AVarnelIniInUtf8InTheAnsiCodePageOrWithSlashes) {
+TEST_F(StazioneWindows, AVarnelIniInUtf8InTheAnsiCodePageInUtf16OrWithSlashes) {
     struct Caso {
         std::string nome;
         std::optional<std::string> byte;
@@ -115,6 +126,7 @@ TEST_F(StazioneWindows, AVarnelIniInUtf8InTheAnsiCodePageOrWithSlashes) {
         {"UTF-8 with backslashes", varnel('\\')},
         {"ANSI code page", in_ansi(varnel('\\').substr(3))},
         {"UTF-8 with forward slashes", varnel('/')},
+        {"UTF-16 (Notepad's Unicode)", in_utf16(varnel('\\').substr(3))},
     };
     for (const Caso& c : casi) {
         if (!c.byte) {

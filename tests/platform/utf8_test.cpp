@@ -32,5 +32,19 @@ TEST(Utf8, WellFormedSequencesOnly) {
     EXPECT_EQ(decode_utf8("\xE2\x82\xAC!")->length, 3u);
 }
 
+TEST(Utf16, TextWithAByteOrderMarkIsDecoded) {
+    using namespace std::string_literals;
+    // "Sal\u00e8 \u20ac" and a character past U+FFFF, little- and big-endian.
+    const std::string le = "\xFF\xFES\0a\0l\0\xE8\0 \0\xAC\x20=\xD8\x00\xDE"s;
+    const std::string be = "\xFE\xFF\0S\0a\0l\0\xE8\0 \x20\xAC\xD8=\xDE\x00"s;
+    const std::string atteso = "\xEF\xBB\xBFSal\xC3\xA8 \xE2\x82\xAC\xF0\x9F\x98\x80";
+    EXPECT_EQ(utf16_to_utf8(le), atteso);
+    EXPECT_EQ(utf16_to_utf8(be), atteso);
+    // Half a pair and an odd last byte become U+FFFD; no mark, no UTF-16.
+    EXPECT_EQ(utf16_to_utf8("\xFF\xFE\x00\xD8x"s), "\xEF\xBB\xBF\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(utf16_to_utf8("plain text"), std::nullopt);
+    EXPECT_EQ(utf16_to_utf8("\xFF"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace ftes::platform
