@@ -203,6 +203,19 @@ TEST(WindowsPaths, PastMaxPathAndNamesInAnyLetter) {
     EXPECT_EQ(first_regular_file(cartella), std::nullopt);
 }
 
+TEST(WindowsPaths, AFileLockedByAnotherProgramIsRefusedNotWaitedFor) {
+    test::CartellaTemporanea dir;
+    const fs::path p = dir.scrivi("CN12A_20250050715.TXT", "Cind");
+    const HANDLE bloccato = CreateFileW(p.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(bloccato, INVALID_HANDLE_VALUE);
+    const InputFile f(p.string());
+    EXPECT_FALSE(f.is_open());
+    EXPECT_EQ(f.failure(), OpenFailure::refused);
+    CloseHandle(bloccato);
+    EXPECT_TRUE(InputFile(p.string()).is_open());
+}
+
 TEST(WindowsText, TheAnsiCodePageBecomesUtf8) {
     if (GetACP() != 1252) GTEST_SKIP() << "the example is in Windows-1252";
     EXPECT_EQ(ansi_to_utf8("caf\xE8 \x80 plain"), "caf\xC3\xA8 \xE2\x82\xAC plain");
