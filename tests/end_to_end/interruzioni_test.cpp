@@ -20,28 +20,6 @@ using test::esegui;
 
 class Interruzioni : public test::StazioneDiProva {
   protected:
-    // Every published chart by its path relative to the station folder, with its bytes.
-    std::map<std::string, std::string> pubblicati() const {
-        std::map<std::string, std::string> m;
-        for (const fs::path& cartella : {web(), archivio()}) {
-            for (const auto& f : fs::directory_iterator(cartella)) {
-                const std::string n = f.path().filename().string();
-                if (!n.starts_with(".")) m["" + n] = test::leggi_file(f.path());
-            }
-        }
-        return m;
-    }
-    // What a finished run does not leave behind: temporaries and BMPs.
-    std::set<std::string> avanzi() const {
-        std::set<std::string> s;
-        for (const fs::path& cartella : {base(), web(), archivio()}) {
-            for (const auto& f : fs::directory_iterator(cartella)) {
-                const std::string n = f.path().filename().string();
-                if (n.starts_with(".") || n.ends_with(".bmp")) s.insert(n);
-            }
-        }
-        return s;
-    }
     // New soundings on each of the six days and December's forecast: every chart changes.
     void nuovi_dati() {
         for (const char* giorno :

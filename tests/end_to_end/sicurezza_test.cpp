@@ -23,31 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::esegui;
 
-class Sicurezza : public test::StazioneDiProva {
-  protected:
-    // Every published chart by its path relative to the station folder, with its bytes.
-    std::map<std::string, std::string> pubblicati() const {
-        std::map<std::string, std::string> m;
-        for (const fs::path& cartella : {web(), archivio()}) {
-            for (const auto& f : fs::directory_iterator(cartella)) {
-                m[fs::relative(f.path(), dir.percorso()).generic_string()] =
-                    test::leggi_file(f.path());
-            }
-        }
-        return m;
-    }
-    // Names in the three folders that a finished run does not leave: temporaries and BMPs.
-    std::set<std::string> avanzi() const {
-        std::set<std::string> s;
-        for (const fs::path& cartella : {base(), web(), archivio()}) {
-            for (const auto& f : fs::directory_iterator(cartella)) {
-                const std::string n = f.path().filename().string();
-                if (n.starts_with(".") || n.ends_with(".bmp")) s.insert(n);
-            }
-        }
-        return s;
-    }
-};
+using Sicurezza = test::StazioneDiProva;
 
 #ifndef _WIN32
 

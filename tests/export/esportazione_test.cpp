@@ -99,6 +99,14 @@ class Pubblicazione : public ::testing::Test {
         form.caricamento_form();
         return form.stato_uscita();
     }
+    // Has the image component hold a picture other than the published charts.
+    void carica_un_altro_grafico(esportazione::Wpdlx& componente) {
+        canvas::Canvas tela;
+        tela.draw_line(0, 0, 285, 230, {255, 0, 0});
+        const std::string bmp = (dir.percorso() / "x.bmp").string();
+        ASSERT_EQ(tela.capture_bmp(bmp), "");
+        ASSERT_TRUE(componente.carica_bmp(bmp));
+    }
     fs::path base() const { return dir.percorso() / "base"; }
     fs::path archivio() const { return base() / "previous_ftEs_plots"; }
     fs::path web() const { return dir.percorso() / "web"; }
@@ -194,11 +202,7 @@ TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
     // A file-size limit stands in for a full disk: the BMP is written first (limit lifted for
     // it by loading it here), then the GIF write runs out of room.
     esportazione::Wpdlx componente;
-    canvas::Canvas tela;
-    tela.draw_line(0, 0, 285, 230, {255, 0, 0});
-    const std::string bmp = (dir.percorso() / "x.bmp").string();
-    ASSERT_EQ(tela.capture_bmp(bmp), "");
-    ASSERT_TRUE(componente.carica_bmp(bmp));
+    carica_un_altro_grafico(componente);
     rlimit vecchio{};
     getrlimit(RLIMIT_FSIZE, &vecchio);
     std::signal(SIGXFSZ, SIG_IGN);
@@ -225,11 +229,7 @@ TEST_F(Pubblicazione, AChartHeldOpenIsReplacedOnceLetGoOrLeftByteIdentical) {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     };
     esportazione::Wpdlx componente;
-    canvas::Canvas tela;
-    tela.draw_line(0, 0, 285, 230, {255, 0, 0});
-    const std::string bmp = (dir.percorso() / "x.bmp").string();
-    ASSERT_EQ(tela.capture_bmp(bmp), "");
-    ASSERT_TRUE(componente.carica_bmp(bmp));
+    carica_un_altro_grafico(componente);
 
     HANDLE aperto = tieni();
     ASSERT_NE(aperto, INVALID_HANDLE_VALUE);

@@ -28,4 +28,27 @@ StazioneDiProva::StazioneDiProva() {
     dir.scrivi("data/CN12A_20250051215.TXT", file_sondaggio("Cind", " NO "));
 }
 
+std::map<std::string, std::string> StazioneDiProva::pubblicati() const {
+    std::map<std::string, std::string> m;
+    for (const auto& cartella : {web(), archivio()}) {
+        for (const auto& f : std::filesystem::directory_iterator(cartella)) {
+            if (f.path().filename().string().starts_with(".")) continue;
+            m[std::filesystem::relative(f.path(), dir.percorso()).generic_string()] =
+                leggi_file(f.path());
+        }
+    }
+    return m;
+}
+
+std::set<std::string> StazioneDiProva::avanzi() const {
+    std::set<std::string> s;
+    for (const auto& cartella : {base(), web(), archivio()}) {
+        for (const auto& f : std::filesystem::directory_iterator(cartella)) {
+            const std::string n = f.path().filename().string();
+            if (n.starts_with(".") || n.ends_with(".bmp")) s.insert(n);
+        }
+    }
+    return s;
+}
+
 }  // namespace ftes::test

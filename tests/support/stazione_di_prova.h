@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <set>
 #include <string>
 
 #include "support/cartella_temporanea.h"
@@ -23,6 +25,12 @@ class StazioneDiProva : public ::testing::Test {
     std::filesystem::path base() const { return dir.percorso() / "base"; }
     std::filesystem::path archivio() const { return base() / "previous_ftEs_plots"; }
     std::filesystem::path web() const { return dir.percorso() / "web"; }
+    // Every published chart (not the temporaries) by its path within the station folder, with
+    // its bytes.
+    std::map<std::string, std::string> pubblicati() const;
+    // What a finished run does not leave in the base, archive and web folders: temporaries and
+    // BMPs.
+    std::set<std::string> avanzi() const;
     CartellaTemporanea dir;
 };
 
