@@ -16,6 +16,18 @@ std::array<std::optional<std::string>, 6> leggi_sei_righe(platform::LineReader& 
     return righe;
 }
 
+std::optional<std::array<std::optional<std::string>, 6>> leggi_sei_righe_utf16(
+    const std::string& percorso) {
+    constexpr std::size_t max_utf16 = std::size_t{64} * 1024;
+    const auto byte = platform::read_whole_file(percorso, max_utf16);
+    if (!byte) return std::nullopt;
+    const auto testo = platform::utf16_to_utf8(
+        std::string_view(reinterpret_cast<const char*>(byte->data()), byte->size()));
+    if (!testo) return std::nullopt;
+    auto in_memoria = platform::LineReader::from_memory(*testo);
+    return leggi_sei_righe(in_memoria);
+}
+
 void in_utf8(std::array<std::optional<std::string>, 6>& righe,
              std::string (*da_ansi)(std::string_view)) {
     const bool utf8 = std::all_of(righe.begin(), righe.end(),

@@ -104,20 +104,14 @@ void Form1::leggi_configurazione() {
         return;
     }
     auto righe = leggi_sei_righe(lettore);
-    // A varnel.ini saved as UTF-16 ("Unicode" in Notepad) is read again whole, as text.
     if (righe[0] && platform::utf16_to_utf8(righe[0]->substr(0, 2))) {
-        constexpr std::size_t max_utf16 = std::size_t{64} * 1024;
-        const auto byte = platform::read_whole_file(percorso, max_utf16);
-        const auto testo = byte ? platform::utf16_to_utf8(std::string_view(
-                                      reinterpret_cast<const char*>(byte->data()), byte->size()))
-                                : std::nullopt;
-        if (!testo) {
+        const auto utf16 = leggi_sei_righe_utf16(percorso);
+        if (!utf16) {
             diagnostica.segnala("configuration", percorso,
                                 "UTF-16 and longer than 64 KiB; all folders are empty");
             return;
         }
-        auto in_memoria = platform::LineReader::from_memory(*testo);
-        righe = leggi_sei_righe(in_memoria);
+        righe = *utf16;
     }
     in_utf8(righe);
     std::string* destinazioni[6] = {&riga_etichetta, &percorso_base,  &riga_etichetta,

@@ -38,7 +38,7 @@ std::optional<std::chrono::year_month_day> leggi_data_iso(std::string_view testo
     return data;
 }
 
-RangeLetto leggi_intervallo(std::string_view testo) {
+IntervalloLetto leggi_intervallo(std::string_view testo) {
     const std::size_t punti = testo.find("..");
     const std::string_view da = testo.substr(0, punti);
     const std::string_view a = punti == std::string_view::npos ? da : testo.substr(punti + 2);
@@ -101,7 +101,7 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             if (!ha_valore) {
                 return errore("--backfill needs a day or a range (YYYY-MM-DD..YYYY-MM-DD)");
             }
-            RangeLetto r = leggi_intervallo(valore);
+            IntervalloLetto r = leggi_intervallo(valore);
             if (!r.intervallo) return errore(std::move(r.errore));
             o.recupero = r.intervallo;
         }

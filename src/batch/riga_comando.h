@@ -34,11 +34,11 @@ std::optional<std::chrono::year_month_day> leggi_data_iso(std::string_view testo
 
 // The days of a backfill written as YYYY-MM-DD or YYYY-MM-DD..YYYY-MM-DD, or the one-line
 // reason why the text is no such range.
-struct RangeLetto {
+struct IntervalloLetto {
     std::optional<Intervallo> intervallo;
     std::string errore;
 };
-RangeLetto leggi_intervallo(std::string_view testo);
+IntervalloLetto leggi_intervallo(std::string_view testo);
 
 // The usage text printed by --help and after a usage error.
 std::string_view testo_uso();
