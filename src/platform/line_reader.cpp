@@ -5,14 +5,12 @@
 
 namespace ftes::platform {
 
-// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init): the buffer is only ever read into.
 LineReader::LineReader(const std::string& path) {
     file_.emplace(path);
     open_ = file_->is_open();
     at_end_ = !open_;
 }
 
-// NOLINTNEXTLINE(cppcoreguidelines-pro-type-member-init)
 LineReader::LineReader(Memory, std::string_view text) : memory_(text), open_(true) {}
 
 LineReader LineReader::from_memory(std::string_view text) {

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "support/gif.h"
 #include "support/piantati.h"
