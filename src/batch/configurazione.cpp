@@ -16,16 +16,20 @@ std::array<std::optional<std::string>, 6> leggi_sei_righe(platform::LineReader& 
     return righe;
 }
 
-std::optional<std::array<std::optional<std::string>, 6>> leggi_sei_righe_utf16(
-    const std::string& percorso) {
+RigheUtf16 leggi_sei_righe_utf16(const std::string& percorso) {
     constexpr std::size_t max_utf16 = std::size_t{64} * 1024;
-    const auto byte = platform::read_whole_file(percorso, max_utf16);
-    if (!byte) return std::nullopt;
+    RigheUtf16 esito;
+    if (platform::InputFile file(percorso); file.is_open() && file.size_at_open() > max_utf16) {
+        return esito;
+    }
+    const auto byte = platform::read_whole_file(percorso, max_utf16, &esito.illeggibile);
+    if (!byte) return esito;
     const auto testo = platform::utf16_to_utf8(
         std::string_view(reinterpret_cast<const char*>(byte->data()), byte->size()));
-    if (!testo) return std::nullopt;
+    if (!testo) return esito;
     auto in_memoria = platform::LineReader::from_memory(*testo);
-    return leggi_sei_righe(in_memoria);
+    esito.righe = leggi_sei_righe(in_memoria);
+    return esito;
 }
 
 void in_utf8(std::array<std::optional<std::string>, 6>& righe,

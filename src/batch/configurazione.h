@@ -19,9 +19,14 @@ inline constexpr std::string_view nome_configurazione = "varnel.ini";
 std::array<std::optional<std::string>, 6> leggi_sei_righe(platform::LineReader& lettore);
 
 // The six lines of a varnel.ini saved as UTF-16 ("Unicode" in Notepad), read again whole and
-// decoded; nothing when the file is not UTF-16 or longer than any varnel.ini (64 KiB).
-std::optional<std::array<std::optional<std::string>, 6>> leggi_sei_righe_utf16(
-    const std::string& percorso);
+// decoded.
+struct RigheUtf16 {
+    // Nothing when the file is not UTF-16 or longer than any varnel.ini (64 KiB).
+    std::optional<std::array<std::optional<std::string>, 6>> righe;
+    // The system's words when the file could not be read; empty otherwise.
+    std::string illeggibile;
+};
+RigheUtf16 leggi_sei_righe_utf16(const std::string& percorso);
 
 // The six lines as the program's UTF-8 text. A file that is UTF-8 throughout is taken as it is
 // (a byte-order mark only touches the label on line 1); any other was written, as the replaced

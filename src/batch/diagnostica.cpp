@@ -27,12 +27,22 @@ std::string testo_stampabile(std::string_view testo, std::size_t massimo) {
 
 void Diagnostica::segnala(std::string_view passo, std::string_view percorso,
                           std::string_view motivo) const {
-    if (uscita_ == nullptr) return;
+    scrivi(uscita_, passo, percorso, motivo);
+}
+
+void Diagnostica::arresta(std::string_view passo, std::string_view percorso,
+                          std::string_view motivo) const {
+    scrivi(arresti_ != nullptr ? arresti_ : uscita_, passo, percorso, motivo);
+}
+
+void Diagnostica::scrivi(std::ostream* uscita, std::string_view passo, std::string_view percorso,
+                         std::string_view motivo) {
+    if (uscita == nullptr) return;
     std::string riga = "ftes-charts: " + testo_stampabile(passo);
     if (!percorso.empty()) riga += ": " + testo_stampabile(percorso);
     if (!motivo.empty()) riga += ": " + testo_stampabile(motivo);
     riga += '\n';
-    *uscita_ << riga << std::flush;
+    *uscita << riga << std::flush;
 }
 
 void Diagnostica::riassumi(std::string_view riga) const {

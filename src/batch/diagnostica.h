@@ -1,5 +1,6 @@
-// Reports of absorbed failures. The batch never stops for a failure; with --verbose each one
-// it skipped is told on stderr, one line each, and without it the run is silent.
+// Reports of absorbed failures. The batch does not stop for a failure of one input or one chart;
+// with --verbose each one it skipped is told on stderr, one line each, and without it the run is
+// silent. What stops a whole run before it writes anything is told in any case.
 #pragma once
 
 #include <cstddef>
@@ -16,15 +17,23 @@ std::string testo_stampabile(std::string_view testo, std::size_t massimo = 1000)
 class Diagnostica {
   public:
     Diagnostica() = default;
-    explicit Diagnostica(std::ostream* uscita) : uscita_(uscita) {}
+    // uscita: where --verbose writes (nullptr: nowhere); arresti: where a stopped run is told.
+    explicit Diagnostica(std::ostream* uscita, std::ostream* arresti = nullptr)
+        : uscita_(uscita), arresti_(arresti) {}
 
     // One line: "ftes-charts: <passo>: <percorso>: <motivo>" (the path left out when empty).
     void segnala(std::string_view passo, std::string_view percorso, std::string_view motivo) const;
+    // The same line for what stops the whole run, written with or without --verbose.
+    void arresta(std::string_view passo, std::string_view percorso, std::string_view motivo) const;
     // The summary line of one chart, as it stands.
     void riassumi(std::string_view riga) const;
 
   private:
+    static void scrivi(std::ostream* uscita, std::string_view passo, std::string_view percorso,
+                       std::string_view motivo);
+
     std::ostream* uscita_ = nullptr;
+    std::ostream* arresti_ = nullptr;
 };
 
 }  // namespace ftes

@@ -29,9 +29,18 @@ void Form1::passo(std::string_view nome, const std::function<void()>& azione) {
     }
 }
 
+int Form1::stato_uscita() const {
+    if (turno_negato) return uscita_turno_negato;
+    if (configurazione_illeggibile || figure_pubblicate != figure_attese) {
+        return uscita_non_pubblicata;
+    }
+    return input_illeggibili > 0 ? uscita_illeggibili : uscita_riuscita;
+}
+
 void Form1::caricamento_form() {
     passo("minute table", [this] { riempi_minuti(); });
     passo("configuration", [this] { leggi_configurazione(); });
+    if (configurazione_illeggibile) return;
     passo("day table", [this] { riempi_tabella_giorni(); });
     passo("canvas setup", [this] { impostazioni_dimensioni_e_scala_del_form(); });
 
@@ -45,24 +54,35 @@ void Form1::recupera_archivio(std::chrono::year_month_day primo,
     solo_archivio = true;
     passo("minute table", [this] { riempi_minuti(); });
     passo("configuration", [this] { leggi_configurazione(); });
+    if (configurazione_illeggibile) return;
     passo("canvas setup", [this] { impostazioni_dimensioni_e_scala_del_form(); });
 
     // Each day takes the place of today in slot 6, so that its chart is the one the daily run
-    // draws on that day in that slot.
+    // draws on that day in that slot. The station's turn is taken for one day at a time, so
+    // that a daily or live run waits no longer than one chart for a long backfill.
     using std::chrono::sys_days;
     for (sys_days d = sys_days{primo}; d <= sys_days{ultimo}; d += std::chrono::days{1}) {
+        const GiornoCalcolato calcolato = calcola_giorno(std::chrono::year_month_day{d}, 0);
+        if (turno != nullptr && !turno->acquire(attesa_turno)) {
+            turno_negato = true;
+            diagnostica.arresta("run lock", cartella_corrente + std::string(nome_configurazione),
+                                "another run of this station kept its turn for " +
+                                    std::to_string(attesa_turno.count() / 1000) +
+                                    " s; backfill stopped before " + calcolato.data_estesa);
+            return;
+        }
         ++figure_attese;
         indice_giorno = 6;
-        passo("day table",
-              [&] { metti_giorno(6, calcola_giorno(std::chrono::year_month_day{d}, 0)); });
+        passo("day table", [&] { metti_giorno(6, calcolato); });
         disegna_giornata();
+        if (turno != nullptr) turno->release();
     }
 }
 
 void Form1::disegna_giornata() {
     const std::string& file_previsioni = mese_anno[static_cast<std::size_t>(indice_giorno)];
-    valori_disegnati = assenze_disegnate = 0;
-    previsione_disegnata = false;
+    valori_disegnati = assenze_disegnate = illeggibili = 0;
+    previsione_disegnata = corrente_pubblicata = archivio_conservato = false;
     esportazione_fallita = "not exported";
     passo("chart frame", [this] { disegno_dello_stage(); });
     passo("forecast curve", [&] { grafico_previsione(file_previsioni); });
@@ -74,6 +94,8 @@ void Form1::disegna_giornata() {
     passo("export", [&] { salva_figura(file_previsioni); });
     passo("summary", [this] { diagnostica.riassumi(riepilogo()); });
     passo("clear", [this] { pulisci(); });
+    input_illeggibili += illeggibili;
+    archivi_conservati += archivio_conservato;
 }
 
 std::string Form1::riepilogo() const {
@@ -82,11 +104,17 @@ std::string Form1::riepilogo() const {
     const std::string file =
         solo_archivio ? esportazione::nome_gif_archivio("", mese_anno[slot], giorno_anno[slot])
                       : esportazione::nome_gif_corrente("", indice_giorno);
+    const std::string non_letti =
+        illeggibili > 0 ? ", " + std::to_string(illeggibili) + " unreadable" : "";
+    const std::string esito =
+        !esportazione_fallita.empty()
+            ? (corrente_pubblicata ? "published, archive copy not written (" : "not published (") +
+                  esportazione_fallita + ")"
+        : archivio_conservato ? "published, archive copy kept"
+                              : "published";
     return data_estesa[slot] + " " + file + ": " + std::to_string(valori_disegnati) + " values, " +
-           std::to_string(assenze_disegnate) + " no-layer, forecast " +
-           (previsione_disegnata ? "drawn" : "missing") + ", " +
-           (esportazione_fallita.empty() ? "published"
-                                         : "not published (" + esportazione_fallita + ")");
+           std::to_string(assenze_disegnate) + " no-layer" + non_letti + ", forecast " +
+           (previsione_disegnata ? "drawn" : "missing") + ", " + esito;
 }
 
 void Form1::riempi_minuti() {
@@ -98,20 +126,26 @@ void Form1::leggi_configurazione() {
     const std::string percorso = cartella_corrente + std::string(nome_configurazione);
     platform::LineReader lettore(percorso);
     if (!lettore.is_open()) {
+        if (lettore.failure() != platform::OpenFailure::missing) {
+            return ferma_configurazione(percorso, "cannot open: " + lettore.error());
+        }
         diagnostica.segnala("configuration", percorso,
-                            std::string("cannot open: ") + platform::describe(lettore.failure()) +
-                                "; all folders are empty");
+                            "cannot open: " + lettore.error() + "; all folders are empty");
         return;
     }
     auto righe = leggi_sei_righe(lettore);
+    if (lettore.failed()) return ferma_configurazione(percorso, "cannot read: " + lettore.error());
     if (righe[0] && platform::utf16_to_utf8(righe[0]->substr(0, 2))) {
-        const auto utf16 = leggi_sei_righe_utf16(percorso);
-        if (!utf16) {
+        RigheUtf16 utf16 = leggi_sei_righe_utf16(percorso);
+        if (!utf16.illeggibile.empty()) {
+            return ferma_configurazione(percorso, "cannot read: " + utf16.illeggibile);
+        }
+        if (!utf16.righe) {
             diagnostica.segnala("configuration", percorso,
                                 "UTF-16 and longer than 64 KiB; all folders are empty");
             return;
         }
-        righe = *utf16;
+        righe = *utf16.righe;
     }
     in_utf8(righe);
     std::string* destinazioni[6] = {&riga_etichetta, &percorso_base,  &riga_etichetta,
@@ -124,6 +158,11 @@ void Form1::leggi_configurazione() {
                                 "line " + std::to_string(i + 1) + " missing; that folder is empty");
         }
     }
+}
+
+void Form1::ferma_configurazione(const std::string& percorso, const std::string& motivo) {
+    configurazione_illeggibile = true;
+    diagnostica.arresta("configuration", percorso, motivo + "; nothing written");
 }
 
 void Form1::riempi_tabella_giorni() {

@@ -15,8 +15,20 @@
 #include "batch/tabelle.h"
 #include "canvas/canvas.h"
 #include "export/wpdlx.h"
+#include "platform/file_system.h"
 
 namespace ftes {
+
+// The exit status of a run, the worst that happened first: bad usage, then a run that had not
+// its turn on the station, then a chart not published, then inputs present but unreadable.
+enum StatoUscita : int {
+    uscita_riuscita = 0,  // every chart published, every input that exists read
+    uscita_non_pubblicata =
+        1,                    // a chart (or its archive copy) not written, or varnel.ini unreadable
+    uscita_uso_errato = 2,    // bad command line; nothing written
+    uscita_illeggibili = 3,   // every chart published, but an input that exists could not be read
+    uscita_turno_negato = 4,  // another run of the station kept its turn; nothing (more) written
+};
 
 class Form1 {
   public:
@@ -35,8 +47,8 @@ class Form1 {
     // only as its archive copy; the current charts are not touched. Runs once.
     void recupera_archivio(std::chrono::year_month_day primo, std::chrono::year_month_day ultimo);
 
-    // Exit status of the run: 0 when every chart it drew was published, 1 otherwise.
-    int stato_uscita() const { return figure_pubblicate == figure_attese ? 0 : 1; }
+    // Exit status of the run (see StatoUscita).
+    int stato_uscita() const;
 
     // --- batch: preparation ---
     virtual void riempi_minuti();
@@ -109,6 +121,20 @@ class Form1 {
     int assenze_disegnate = 0;          // "NO" ticks
     bool previsione_disegnata = false;  // the forecast curve is on the chart
     std::string esportazione_fallita;   // why the chart was not published; empty when it was
+    int illeggibili = 0;                // inputs of the chart there but unreadable
+    bool corrente_pubblicata = false;   // plotftEsN.gif written, whatever became of the archive
+    bool archivio_conservato = false;   // the archive copy kept rather than blanked
+
+    // What the whole run met.
+    int input_illeggibili = 0;                // unreadable inputs over all its charts
+    int archivi_conservati = 0;               // archive copies kept as they were
+    bool configurazione_illeggibile = false;  // varnel.ini there but unreadable: nothing drawn
+    bool turno_negato = false;                // another run kept the station's turn
+
+    // The station's turn, taken day by day by a backfill (the daily run takes it once, before
+    // it starts); none in tests that run alone.
+    platform::StationLock* turno = nullptr;
+    std::chrono::milliseconds attesa_turno{std::chrono::minutes(1)};
 
   protected:
     // Runs one step of the batch by itself: whatever it throws is absorbed (and told with
@@ -123,6 +149,14 @@ class Form1 {
     std::string riepilogo() const;
     // Puts a computed day in a slot of the day table, with its working texts.
     void metti_giorno(std::size_t slot, const GiornoCalcolato& g);
+    // varnel.ini is there but cannot be read: the run stops before it writes anything.
+    void ferma_configurazione(const std::string& percorso, const std::string& motivo);
+    // Whether the archive copy of the chart being made stays as it is rather than be replaced by
+    // a chart that shows nothing, or less than the day's files hold; tells why when it does.
+    bool conserva_archivio(const std::string& archivio);
+    // Removes the temporaries that killed runs left in the archive folder, once a run.
+    void ripulisci_archivio();
+    bool archivio_ripulito_ = false;
 };
 
 }  // namespace ftes

@@ -1,5 +1,7 @@
 // ftes-charts: the daily batch that draws and publishes the six ftEs charts.
+#include <chrono>
 #include <iostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,29 +27,60 @@ int main(int argc, char** argv) {
             return 0;
         case Azione::errore:
             std::cerr << "ftes-charts: " << opzioni.errore << "\n" << ftes::testo_uso();
-            return 2;
+            return ftes::uscita_uso_errato;
         case Azione::esegui:
             break;
     }
 
-    const auto oggi = opzioni.data ? opzioni.data : ftes::platform::local_today();
+    const auto oggi_locale = ftes::platform::local_today();
+    const auto oggi = opzioni.data ? opzioni.data : oggi_locale;
     if (!oggi) {
         std::cerr << "ftes-charts: the local date cannot be read; give --date YYYY-MM-DD\n";
-        return 2;
+        return ftes::uscita_uso_errato;
     }
-    const ftes::Diagnostica diagnostica(opzioni.verboso ? &std::cerr : nullptr);
-    // Runs on the same station take turns: their exports share the temporary BMP names. A run
-    // that cannot have the lock within a minute goes ahead rather than miss its day.
-    const ftes::platform::FileLock turno(std::string(ftes::nome_configurazione),
-                                         std::chrono::minutes(1));
-    if (turno.file_found() && !turno.locked()) {
-        diagnostica.segnala("run lock", ftes::nome_configurazione, "not held; running anyway");
+    // The archive holds days that have been: a backfill of days still to come would only write
+    // empty charts over the record those days will have.
+    if (opzioni.recupero && (!oggi_locale || opzioni.recupero->ultimo > *oggi_locale)) {
+        std::cerr << "ftes-charts: "
+                  << (oggi_locale ? ftes::errore_recupero_futuro(*opzioni.recupero, *oggi_locale)
+                                  : std::string("the local date cannot be read, so no --backfill"))
+                  << "\n"
+                  << ftes::testo_uso();
+        return ftes::uscita_uso_errato;
     }
+    const ftes::Diagnostica diagnostica(opzioni.verboso ? &std::cerr : nullptr, &std::cerr);
+
+    // Runs on the same station take turns: their exports share the temporary BMP names. The
+    // turn is held on varnel.ini, which must then be readable; a station without one runs as it
+    // always did, with every folder empty.
+    const std::string configurazione =
+        ftes::con_separatore_finale(ftes::platform::current_directory()) +
+        std::string(ftes::nome_configurazione);
+    ftes::platform::StationLock turno(configurazione);
+    if (!turno.is_open()) {
+        if (turno.failure() != ftes::platform::OpenFailure::missing) {
+            diagnostica.arresta("configuration", configurazione,
+                                "cannot open: " + turno.error() + "; nothing written");
+            return ftes::uscita_non_pubblicata;
+        }
+        diagnostica.segnala("run lock", configurazione,
+                            "cannot open: " + turno.error() + "; running without the lock");
+    }
+    const auto attesa = std::chrono::seconds(opzioni.attesa_secondi);
     ftes::Form1 form(*oggi, diagnostica);
     if (opzioni.recupero) {
+        // A backfill takes its turn day by day.
+        if (turno.is_open()) form.turno = &turno;
+        form.attesa_turno = attesa;
         form.recupera_archivio(opzioni.recupero->primo, opzioni.recupero->ultimo);
-    } else {
-        form.caricamento_form();
+        return form.stato_uscita();
     }
+    if (turno.is_open() && !turno.acquire(attesa)) {
+        diagnostica.arresta("run lock", configurazione,
+                            "another run of this station kept its turn for " +
+                                std::to_string(opzioni.attesa_secondi) + " s; nothing written");
+        return ftes::uscita_turno_negato;
+    }
+    form.caricamento_form();
     return form.stato_uscita();
 }

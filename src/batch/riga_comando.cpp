@@ -84,14 +84,21 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             valore = arg.substr(uguale + 1);
             ha_valore = true;
         }
-        if (nome != "--date" && nome != "--backfill") {
+        if (nome != "--date" && nome != "--backfill" && nome != "--wait") {
             return errore("unknown option '" + std::string(arg) + "'");
         }
         if (!ha_valore && i + 1 < argomenti.size()) {
             valore = argomenti[++i];
             ha_valore = true;
         }
-        if (nome == "--date") {
+        if (nome == "--wait") {
+            const auto secondi = ha_valore ? cifre(valore) : std::nullopt;
+            if (!secondi || *secondi > static_cast<unsigned>(max_attesa_secondi)) {
+                return errore("--wait needs a number of seconds from 0 to " +
+                              std::to_string(max_attesa_secondi));
+            }
+            o.attesa_secondi = static_cast<int>(*secondi);
+        } else if (nome == "--date") {
             if (!ha_valore) return errore("--date needs a date (YYYY-MM-DD)");
             o.data = leggi_data_iso(valore);
             if (!o.data) {
@@ -112,21 +119,42 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
     return o;
 }
 
+namespace {
+
+std::string iso(std::chrono::year_month_day d) {
+    const auto due = [](unsigned n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+    return std::to_string(static_cast<int>(d.year())) + "-" +
+           due(static_cast<unsigned>(d.month())) + "-" + due(static_cast<unsigned>(d.day()));
+}
+
+}  // namespace
+
+std::string errore_recupero_futuro(const Intervallo& recupero, std::chrono::year_month_day oggi) {
+    return "--backfill reaches " + iso(recupero.ultimo) + ", after today (" + iso(oggi) +
+           "): the archive holds only days that have been";
+}
+
 std::string_view testo_uso() {
-    return "usage: ftes-charts [--date YYYY-MM-DD] [--verbose]\n"
-           "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [--verbose]\n"
+    return "usage: ftes-charts [--date YYYY-MM-DD] [--wait SECONDS] [--verbose]\n"
+           "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [--wait SECONDS] [--verbose]\n"
            "       ftes-charts --help | --version\n"
            "Draws the ftEs charts of the six days ending today from the folders named in\n"
            "./varnel.ini and publishes them as GIF files, with an archive copy of each day.\n"
            "  --date YYYY-MM-DD        chart the six days ending on this date, as if it were\n"
            "                           today; this replaces the six live charts\n"
            "  --backfill DAY[..DAY]    redraw only the archive copy of every day of the range,\n"
-           "                           oldest first, at most 3660 days; live charts untouched\n"
+           "                           oldest first, at most 3660 days, none after today;\n"
+           "                           live charts untouched\n"
+           "  --wait SECONDS           wait this long for another run of the station to finish\n"
+           "                           (default 60, at most 3600), then give up with status 4\n"
            "  --verbose                report every skipped step and sum up each chart on stderr\n"
            "  --help                   show this text\n"
            "  --version                show the version\n"
-           "Exit status: 0 every chart published, 1 a chart could not be published,\n"
-           "2 bad usage (nothing written).\n";
+           "Exit status: 0 every chart published and every input read; 1 a chart or its\n"
+           "archive copy could not be written, or varnel.ini could not be read; 2 bad usage\n"
+           "(nothing written); 3 every chart published, but an input file that is there could\n"
+           "not be read, so a chart may lack values; 4 another run of the station kept its\n"
+           "turn past the wait (nothing more written).\n";
 }
 
 }  // namespace ftes

@@ -21,11 +21,14 @@ struct OpzioniComando {
     std::optional<std::chrono::year_month_day> data;  // --date: the last of the six days
     std::optional<Intervallo> recupero;               // --backfill: the archive days to redraw
     bool verboso = false;                             // --verbose
+    int attesa_secondi = 60;                          // --wait: for another run's turn
     std::string errore;                               // one line, for Azione::errore
 };
 
 // The longest backfill: ten years of archive copies.
 inline constexpr int max_giorni_recupero = 3660;
+// The longest wait for another run of the station: an hour.
+inline constexpr int max_attesa_secondi = 3600;
 
 OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti);
 
@@ -39,6 +42,9 @@ struct IntervalloLetto {
     std::string errore;
 };
 IntervalloLetto leggi_intervallo(std::string_view testo);
+
+// The one-line reason why a backfill that reaches past today is refused.
+std::string errore_recupero_futuro(const Intervallo& recupero, std::chrono::year_month_day oggi);
 
 // The usage text printed by --help and after a usage error.
 std::string_view testo_uso();

@@ -23,15 +23,22 @@ void Form1::grafico_previsione(const std::string& file_previsioni) {
         const std::string percorso = nome_file_previsione(percorso_base, file_previsioni);
         platform::LineReader file(percorso);
         if (!file.is_open()) {
+            if (file.failure() != platform::OpenFailure::missing) ++illeggibili;
             diagnostica.segnala("forecast curve", percorso,
-                                std::string("cannot open: ") + platform::describe(file.failure()) +
-                                    "; no forecast drawn");
+                                "cannot open: " + file.error() + "; no forecast drawn");
             return;
         }
         // Line 1 is read and ignored; a line that is not there leaves the text as it was.
         std::string riga;
         for (int n = 0; n < 2; ++n) {
             if (auto letta = file.next_line()) riga = std::move(*letta);
+        }
+        if (file.failed()) {
+            // Half a line of values would draw a curve the forecast does not hold.
+            ++illeggibili;
+            diagnostica.segnala("forecast curve", percorso,
+                                "cannot read: " + file.error() + "; no forecast drawn");
+            return;
         }
         if (file.cut_short()) {
             diagnostica.segnala("forecast curve", percorso,
@@ -56,28 +63,55 @@ void Form1::grafico_previsione(const std::string& file_previsioni) {
 }
 
 std::int16_t Form1::riconosci_stazione() {
-    const auto primo = platform::first_regular_file(percorso_dati);
-    if (!primo) {
-        diagnostica.segnala("station", percorso_dati.empty() ? "." : percorso_dati,
-                            "no file in the data folder; no observed values drawn");
+    const std::string cartella = percorso_dati.empty() ? "." : percorso_dati;
+    platform::FolderListing elenco(percorso_dati);
+    if (!elenco.is_open()) {
+        ++illeggibili;
+        diagnostica.segnala("station", cartella,
+                            "cannot list: " + elenco.error() + "; no observed values drawn");
         return 0;
     }
-    const std::string percorso = percorso_dati + *primo;
+    // Files that could not be read are told at once, and counted only when no station is found:
+    // any file of the station tells the same kind.
+    int esaminati = 0, non_letti = 0;
     std::string prima_riga;
-    {
-        platform::LineReader file(percorso);
-        if (auto riga = file.next_line()) prima_riga = std::move(*riga);
+    while (esaminati < max_file_riconoscimento) {
+        const auto nome = elenco.next_regular_file();
+        if (!nome) break;
+        ++esaminati;
+        const std::string percorso = percorso_dati + *nome;
+        platform::LineReader file(percorso, max_byte_riconoscimento);
+        const bool letta = file.read_line(prima_riga);
+        if (!file.is_open() || file.failed()) {
+            non_letti += file.failure() != platform::OpenFailure::missing;
+            diagnostica.segnala("station", percorso,
+                                std::string(file.is_open() ? "cannot read: " : "cannot open: ") +
+                                    file.error() + "; skipped");
+            continue;
+        }
+        if (!letta) prima_riga.clear();
+        if (const std::int16_t tipo = tipo_da_chiave(prima_riga); tipo != 0) {
+            const auto etichette = etichette_per_tipo(tipo);
+            std::copy(etichette.begin(), etichette.end(), etichette_ore.begin());
+            return tipo;
+        }
+        diagnostica.segnala(
+            "station", percorso,
+            "first line \"" + prima_riga.substr(0, 40) + "\" holds no station key; skipped");
     }
-    const std::int16_t tipo = tipo_da_chiave(prima_riga);
-    if (tipo == 0) {
-        diagnostica.segnala("station", percorso,
-                            "first line \"" + prima_riga.substr(0, 40) +
-                                "\" holds no station key; no observed values drawn");
-        return 0;
+    if (!elenco.error().empty()) {
+        ++non_letti;
+        diagnostica.segnala("station", cartella, "cannot list: " + elenco.error());
     }
-    const auto etichette = etichette_per_tipo(tipo);
-    std::copy(etichette.begin(), etichette.end(), etichette_ore.begin());
-    return tipo;
+    illeggibili += non_letti;
+    const std::string motivo =
+        esaminati == 0 ? std::string("no file in the data folder")
+        : esaminati < max_file_riconoscimento
+            ? "no file of the data folder holds a station key in its first line"
+            : "none of its first " + std::to_string(esaminati) +
+                  " files holds a station key in its first line";
+    diagnostica.segnala("station", cartella, motivo + "; no observed values drawn");
+    return 0;
 }
 
 std::string Form1::nome_file_sondaggio(std::int16_t tipo_stazione,
@@ -109,16 +143,24 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
                 platform::LineReader file(nome);
                 if (!file.is_open()) {
                     if (file.failure() != platform::OpenFailure::missing) {
-                        diagnostica.segnala(
-                            "observed values", nome,
-                            std::string(platform::describe(file.failure())) + "; skipped");
+                        ++illeggibili;
+                        diagnostica.segnala("observed values", nome,
+                                            "cannot open: " + file.error() + "; skipped");
                     }
                     continue;
                 }
                 // Lines 1 to 7 are passed over; line 8 holds the value.
                 bool otto = true;
                 for (int n = 1; n < 8 && otto; ++n) otto = file.skip_line();
-                if (!otto || !file.read_line(riga)) {
+                if (otto) otto = file.read_line(riga);
+                if (file.failed()) {
+                    // Line 8 may be missing or cut: the value is not known.
+                    ++illeggibili;
+                    diagnostica.segnala("observed values", nome,
+                                        "cannot read: " + file.error() + "; skipped");
+                    continue;
+                }
+                if (!otto) {
                     diagnostica.segnala("observed values", nome,
                                         file.cut_short()
                                             ? "no line 8 within its first 4 MiB; skipped"

@@ -8,6 +8,14 @@
 
 namespace ftes {
 
+// The station is recognised from the first line of the first files of its data folder that hold
+// a station key; the files before them that hold none (a desktop.ini, a README) are passed over,
+// up to this many files in all, so that a folder of unrelated files costs little.
+inline constexpr int max_file_riconoscimento = 64;
+// Only the first characters of a file's first line tell the station: this much of each file is
+// read at most.
+inline constexpr std::size_t max_byte_riconoscimento = std::size_t{64} * 1024;
+
 // The station kind (1 to 6) whose key the first four characters of a sounding file's first
 // line are, compared exactly and in the table's order; 0 when none is.
 std::int16_t tipo_da_chiave(std::string_view prima_riga);

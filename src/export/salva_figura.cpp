@@ -28,15 +28,25 @@ void Form1::salva_figura(const std::string& file_previsioni) {
         if (!wpdlx1.salva_gif(corrente, false)) {
             return fallisce("current GIF", corrente, wpdlx1.messaggio());
         }
+        corrente_pubblicata = true;
     }
     const std::string archivio = esportazione::nome_gif_archivio(
         percorso_base, file_previsioni, slot < giorno_anno.size() ? giorno_anno[slot] : "");
-    // The archive is the station's long-term record: it is on the disk before the run goes on.
-    if (!wpdlx1.salva_gif(archivio, false, platform::Durability::flushed)) {
-        return fallisce("archive GIF", archivio, wpdlx1.messaggio());
+    if (conserva_archivio(archivio)) {
+        archivio_conservato = true;
+    } else if (!wpdlx1.salva_gif(archivio, false, platform::Durability::flushed)) {
+        // The archive is the station's long-term record: it is on the disk before the run goes
+        // on. A new station often lacks its folder; the message says what to do.
+        const std::string cartella = esportazione::cartella_archivio(percorso_base);
+        std::string motivo = wpdlx1.messaggio();
+        if (!platform::folder_exists(cartella)) {
+            motivo += "; the folder " + cartella + " is missing: create it";
+        }
+        return fallisce("archive GIF", archivio, motivo);
     }
     ++figure_pubblicate;
     esportazione_fallita.clear();
+    ripulisci_archivio();
 
     // The chart is published; what follows only tidies up.
     if (!wpdlx1.chiudi_immagine()) {
@@ -44,6 +54,30 @@ void Form1::salva_figura(const std::string& file_previsioni) {
     }
     if (!platform::remove_file(bmp)) {
         diagnostica.segnala("export: remove BMP", bmp, platform::last_error_text());
+    }
+}
+
+bool Form1::conserva_archivio(const std::string& archivio) {
+    // A backfill is the operator's own redraw: it replaces what it is asked to.
+    if (solo_archivio) return false;
+    const bool vuota = valori_disegnati == 0 && assenze_disegnate == 0;
+    if ((!vuota && illeggibili == 0) || !platform::regular_file_exists(archivio)) return false;
+    diagnostica.segnala("export: archive GIF", archivio,
+                        vuota ? "kept as it is: this chart shows no observation"
+                              : "kept as it is: " + std::to_string(illeggibili) +
+                                    " input files of this day could not be read");
+    return true;
+}
+
+void Form1::ripulisci_archivio() {
+    if (archivio_ripulito_) return;
+    archivio_ripulito_ = true;
+    const int tolti = platform::remove_left_temporaries(
+        esportazione::cartella_archivio(percorso_base), esportazione::e_temporaneo_archivio);
+    if (tolti > 0) {
+        diagnostica.segnala("export: archive folder",
+                            esportazione::cartella_archivio(percorso_base),
+                            std::to_string(tolti) + " temporaries left by a stopped run removed");
     }
 }
 

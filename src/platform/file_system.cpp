@@ -3,20 +3,6 @@
 
 namespace ftes::platform {
 
-const char* describe(OpenFailure failure) {
-    switch (failure) {
-        case OpenFailure::none:
-            return "open";
-        case OpenFailure::missing:
-            return "not found";
-        case OpenFailure::not_regular:
-            return "not a regular file (a folder, device or pipe)";
-        case OpenFailure::refused:
-            return "cannot be opened (no rights, or locked)";
-    }
-    return "cannot be opened";
-}
-
 std::string temporary_name(const std::string& target) {
     // Windows takes both slashes between folders.
     const std::size_t cut = target.find_last_of(separator() == '\\' ? "\\/" : "/");
@@ -25,24 +11,41 @@ std::string temporary_name(const std::string& target) {
 }
 
 std::optional<std::vector<unsigned char>> read_whole_file(const std::string& path,
-                                                          std::size_t max_bytes) {
+                                                          std::size_t max_bytes,
+                                                          std::string* error) {
+    std::string ignored;
+    std::string& why = error != nullptr ? *error : ignored;
+    const auto too_large = [&] { return "larger than " + std::to_string(max_bytes) + " bytes"; };
     InputFile file(path);
-    if (!file.is_open() || file.size_at_open() > max_bytes) return std::nullopt;
+    if (!file.is_open()) {
+        why = file.error();
+        return std::nullopt;
+    }
+    if (file.size_at_open() > max_bytes) {
+        why = too_large();
+        return std::nullopt;
+    }
     // Room for the file as it was opened and one byte more, to see its end in the same read;
     // a file that grows meanwhile is read on in steps, up to max_bytes.
     std::vector<unsigned char> bytes(file.size_at_open() + 1);
     std::size_t size = 0;
     for (;;) {
         if (size == bytes.size()) {
-            if (size > max_bytes) return std::nullopt;
+            if (size > max_bytes) break;
             bytes.resize(size + std::size_t{64} * 1024);
         }
         const long n = file.read(reinterpret_cast<char*>(bytes.data() + size), bytes.size() - size);
-        if (n < 0) return std::nullopt;
+        if (n < 0) {
+            why = file.error();
+            return std::nullopt;
+        }
         if (n == 0) break;
         size += static_cast<std::size_t>(n);
     }
-    if (size > max_bytes) return std::nullopt;
+    if (size > max_bytes) {
+        why = too_large();
+        return std::nullopt;
+    }
     bytes.resize(size);
     return bytes;
 }

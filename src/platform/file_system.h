@@ -23,10 +23,39 @@ std::string current_directory();
 // Today's date on the machine's local calendar.
 std::optional<std::chrono::year_month_day> local_today();
 
-// The name of the first plain, non-hidden regular file of a folder listing, in the order in which
-// the file system delivers them; nothing when the folder cannot be listed or holds no such file.
-// Only the entries up to that first file are looked at.
-std::optional<std::string> first_regular_file(const std::string& folder);
+// The plain, non-hidden regular files of a folder, in the order in which the file system
+// delivers them, read one at a time as they are asked for.
+class FolderListing {
+  public:
+    explicit FolderListing(const std::string& folder);
+    ~FolderListing();
+    FolderListing(const FolderListing&) = delete;
+    FolderListing& operator=(const FolderListing&) = delete;
+
+    // Whether the folder could be opened for listing; error() says why not.
+    bool is_open() const { return state_ != nullptr; }
+    // The next file's name; nothing at the end of the listing, or when reading the listing
+    // failed part-way (error() is then set).
+    std::optional<std::string> next_regular_file();
+    // The system's words for a listing that could not be opened or read; empty otherwise.
+    const std::string& error() const { return error_; }
+
+  private:
+    struct State;
+    std::string folder_;
+    State* state_ = nullptr;
+    std::string error_;
+};
+
+// Whether a regular file stands at the path itself (a link is not followed).
+bool regular_file_exists(const std::string& path);
+
+// Whether a folder stands at the path.
+bool folder_exists(const std::string& path);
+
+// Removes from the folder the temporaries that a killed run left behind: the entries whose
+// name ours() accepts and that no live run is writing. Returns how many went.
+int remove_left_temporaries(const std::string& folder, bool (*ours)(std::string_view name));
 
 // Removes a file (or a link, never what it points to); false when nothing was removed.
 bool remove_file(const std::string& path);
@@ -47,9 +76,6 @@ enum class OpenFailure {
     refused,      // it exists but cannot be opened (rights, a lock, a system error)
 };
 
-// The reason in words, for --verbose.
-const char* describe(OpenFailure failure);
-
 // A regular file opened for sequential reading. Anything that is not a regular file (a folder, a
 // FIFO, a device) is refused at open, so a read can never block or run on for ever.
 class InputFile {
@@ -61,7 +87,10 @@ class InputFile {
 
     bool is_open() const { return handle_ != invalid; }
     OpenFailure failure() const { return failure_; }
-    // Bytes read into buf, 0 at end of file, -1 on a read error.
+    // Why the file did not open, or why the last read failed: "not found" for a missing file,
+    // otherwise the system's own words; empty while nothing failed.
+    const std::string& error() const { return error_; }
+    // Bytes read into buf, 0 at end of file, -1 on a read error (error() says which).
     long read(char* buf, std::size_t size);
     // The size the file had when it was opened.
     std::size_t size_at_open() const { return size_; }
@@ -71,12 +100,19 @@ class InputFile {
     std::intptr_t handle_ = invalid;  // a file descriptor, or a Windows HANDLE
     std::size_t size_ = 0;
     OpenFailure failure_ = OpenFailure::none;
+    std::string error_;
 };
 
+// The words for a file that is not there, the same on every system.
+inline constexpr const char* not_found_text = "not found";
+// The words for a folder, device or pipe where a file was expected.
+inline constexpr const char* not_regular_text = "not a regular file (a folder, device or pipe)";
+
 // The whole content of a regular file of at most max_bytes; nothing when it cannot be read or is
-// larger.
+// larger, and then error, when given, says why.
 std::optional<std::vector<unsigned char>> read_whole_file(const std::string& path,
-                                                          std::size_t max_bytes);
+                                                          std::size_t max_bytes,
+                                                          std::string* error = nullptr);
 
 // Writes the bytes to a file created afresh at the path. Whatever stands at that name (an old
 // file, a link, a FIFO, a device node) is removed first, never written through or followed; a
@@ -125,25 +161,36 @@ class ReplacementFile {
 // The temporary name a replacement of target is written under.
 std::string temporary_name(const std::string& target);
 
-// An advisory lock held on an existing file while it lives, so that two runs of the batch on
-// the same station (the daily one and an operator's backfill) never interleave their exports.
-// The lock does not keep anybody from reading the file.
-class FileLock {
+// The turn of one run on a station, so that two runs of the batch on it (the daily one, the live
+// one and an operator's backfill) never write at the same time. It is an advisory lock held on
+// an existing file, varnel.ini, and it keeps nobody from reading that file. A run that wants
+// its turn rings first (it holds a second lock, on the file's folder on POSIX, on another byte
+// of the file on Windows, while it waits), so that a backfill that takes its turn day by day
+// lets a waiting run in after the day it is drawing.
+class StationLock {
   public:
-    // Waits up to wait for the lock; locked() tells whether it was had.
-    FileLock(const std::string& path, std::chrono::milliseconds wait);
-    ~FileLock();
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
+    // Opens the file; is_open() tells whether it could, failure() and error() why not.
+    explicit StationLock(const std::string& path);
+    ~StationLock();
+    StationLock(const StationLock&) = delete;
+    StationLock& operator=(const StationLock&) = delete;
 
-    bool locked() const { return locked_; }
-    // Whether the file was there to be locked at all.
-    bool file_found() const { return handle_ != invalid; }
+    bool is_open() const { return handle_ != invalid; }
+    OpenFailure failure() const { return failure_; }
+    const std::string& error() const { return error_; }
+    // Waits up to wait for the turn; false when another run kept it all that time.
+    bool acquire(std::chrono::milliseconds wait);
+    // Gives the turn back; nothing when it is not held.
+    void release();
+    bool held() const { return held_; }
 
   private:
     static constexpr std::intptr_t invalid = -1;
-    std::intptr_t handle_ = invalid;
-    bool locked_ = false;
+    std::intptr_t handle_ = invalid;  // the file
+    std::intptr_t bell_ = invalid;    // POSIX: its folder, opened for the second lock
+    bool held_ = false;
+    OpenFailure failure_ = OpenFailure::none;
+    std::string error_;
 };
 
 }  // namespace ftes::platform

@@ -95,14 +95,46 @@ std::string folder_of(const std::string& path) {
 
 }  // namespace
 
-std::optional<std::string> first_regular_file(const std::string& folder) {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
-    if (!dir) return std::nullopt;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (entry->d_name[0] == '.') continue;  // hidden files, "." and ".."
-        if (is_regular(folder, *entry)) return std::string(entry->d_name);
+struct FolderListing::State {
+    std::unique_ptr<DIR, DirCloser> dir;
+};
+
+FolderListing::FolderListing(const std::string& folder) : folder_(folder) {
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) {
+        error_ = last_error_text();
+        return;
     }
-    return std::nullopt;
+    state_ = new State{std::unique_ptr<DIR, DirCloser>(dir)};
+}
+
+FolderListing::~FolderListing() {
+    delete state_;
+}
+
+std::optional<std::string> FolderListing::next_regular_file() {
+    if (state_ == nullptr || !error_.empty()) return std::nullopt;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(state_->dir.get());
+        if (entry == nullptr) {
+            // The end of the listing leaves errno alone; a failed read of it sets it.
+            if (errno != 0) error_ = last_error_text();
+            return std::nullopt;
+        }
+        if (entry->d_name[0] == '.') continue;  // hidden files, "." and ".."
+        if (is_regular(folder_, *entry)) return std::string(entry->d_name);
+    }
+}
+
+bool regular_file_exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool folder_exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.empty() ? "." : path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool remove_file(const std::string& path) {
@@ -113,14 +145,21 @@ InputFile::InputFile(const std::string& path) {
     // Non-blocking open so that a FIFO in the data folder cannot stall the batch.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        failure_ = errno == ENOENT || errno == ENOTDIR ? OpenFailure::missing
-                   : errno == ENXIO                    ? OpenFailure::not_regular
-                                                       : OpenFailure::refused;
+        const bool missing = errno == ENOENT || errno == ENOTDIR;
+        failure_ = missing ? OpenFailure::missing : OpenFailure::refused;
+        error_ = missing ? not_found_text : last_error_text();
         return;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        failure_ = OpenFailure::refused;
+        error_ = last_error_text();
+        ::close(fd);
+        return;
+    }
+    if (!S_ISREG(st.st_mode)) {
         failure_ = OpenFailure::not_regular;
+        error_ = not_regular_text;
         ::close(fd);
         return;
     }
@@ -137,7 +176,10 @@ long InputFile::read(char* buf, std::size_t size) {
     for (;;) {
         const ssize_t n = ::read(fd_of(handle_), buf, size);
         if (n >= 0) return static_cast<long>(n);
-        if (errno != EINTR) return -1;
+        if (errno != EINTR) {
+            error_ = last_error_text();
+            return -1;
+        }
     }
 }
 
@@ -232,25 +274,66 @@ bool ReplacementFile::commit() {
     return synced;
 }
 
-FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return;
-    handle_ = fd;
-    const auto until = std::chrono::steady_clock::now() + wait;
+namespace {
+
+// Takes the lock of the descriptor, trying until the moment given.
+bool lock_until(int fd, std::chrono::steady_clock::time_point until) {
     for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            locked_ = true;
-            return;
-        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
         if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= until) {
-            return;
+            return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
-FileLock::~FileLock() {
-    if (file_found()) ::close(fd_of(handle_));  // closing releases the lock
+}  // namespace
+
+StationLock::StationLock(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const bool missing = errno == ENOENT || errno == ENOTDIR;
+        failure_ = missing ? OpenFailure::missing : OpenFailure::refused;
+        error_ = missing ? not_found_text : last_error_text();
+        return;
+    }
+    handle_ = fd;
+    // The folder holds the bell; a folder that cannot be opened leaves the turn without one.
+    bell_ = ::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+StationLock::~StationLock() {
+    // Closing releases the locks.
+    if (bell_ >= 0) ::close(fd_of(bell_));
+    if (is_open()) ::close(fd_of(handle_));
+}
+
+bool StationLock::acquire(std::chrono::milliseconds wait) {
+    if (!is_open()) return false;
+    if (held_) return true;
+    const auto until = std::chrono::steady_clock::now() + wait;
+    const bool rung = bell_ >= 0 && lock_until(fd_of(bell_), until);
+    if (bell_ >= 0 && !rung) return false;
+    held_ = lock_until(fd_of(handle_), until);
+    if (rung) ::flock(fd_of(bell_), LOCK_UN);
+    return held_;
+}
+
+void StationLock::release() {
+    if (held_) ::flock(fd_of(handle_), LOCK_UN);
+    held_ = false;
+}
+
+int remove_left_temporaries(const std::string& folder, bool (*ours)(std::string_view name)) {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
+    if (!dir) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (!ours(entry->d_name)) continue;
+        const std::string path = folder + entry->d_name;
+        if (left_behind(path) && ::unlink(path.c_str()) == 0) ++removed;
+    }
+    return removed;
 }
 
 }  // namespace ftes::platform

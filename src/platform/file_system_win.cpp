@@ -146,22 +146,80 @@ std::string ansi_to_utf8(std::string_view text) {
     return to_utf8(to_utf16(std::string(text), CP_ACP));
 }
 
-std::optional<std::string> first_regular_file(const std::string& folder) {
+struct FolderListing::State {
+    HANDLE find = INVALID_HANDLE_VALUE;
     WIN32_FIND_DATAW entry{};
-    const HANDLE find = FindFirstFileExW(system_path(folder + "*").c_str(), FindExInfoBasic, &entry,
-                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (find == INVALID_HANDLE_VALUE) {
+    bool pending = false;  // entry holds a name not yet looked at
+};
+
+FolderListing::FolderListing(const std::string& folder) : folder_(folder) {
+    auto* state = new State;
+    state->find =
+        FindFirstFileExW(system_path(folder + "*").c_str(), FindExInfoBasic, &state->entry,
+                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (state->find == INVALID_HANDLE_VALUE) {
         failed();
+        // A folder without a single entry (a drive's empty root) is listed, and empty.
+        if (last_error != ERROR_FILE_NOT_FOUND) {
+            error_ = last_error_text();
+            delete state;
+            return;
+        }
+    } else {
+        state->pending = true;
+    }
+    state_ = state;
+}
+
+FolderListing::~FolderListing() {
+    if (state_ != nullptr && state_->find != INVALID_HANDLE_VALUE) FindClose(state_->find);
+    delete state_;
+}
+
+std::optional<std::string> FolderListing::next_regular_file() {
+    if (state_ == nullptr || state_->find == INVALID_HANDLE_VALUE || !error_.empty()) {
         return std::nullopt;
     }
-    std::optional<std::string> first;
-    do {
+    for (;;) {
+        if (!state_->pending) {
+            if (!FindNextFileW(state_->find, &state_->entry)) {
+                failed();
+                if (last_error != ERROR_NO_MORE_FILES) error_ = last_error_text();
+                return std::nullopt;
+            }
+        }
+        state_->pending = false;
         constexpr DWORD skipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE;
-        if ((entry.dwFileAttributes & skipped) == 0) first = to_utf8(entry.cFileName);
-    } while (!first && FindNextFileW(find, &entry));
+        if ((state_->entry.dwFileAttributes & skipped) == 0)
+            return to_utf8(state_->entry.cFileName);
+    }
+}
+
+bool regular_file_exists(const std::string& path) {
+    const DWORD a = GetFileAttributesW(system_path(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE |
+                                                 FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+}
+
+bool folder_exists(const std::string& path) {
+    const DWORD a = GetFileAttributesW(system_path(path.empty() ? "." : path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+int remove_left_temporaries(const std::string& folder, bool (*ours)(std::string_view name)) {
+    WIN32_FIND_DATAW entry{};
+    const HANDLE find = FindFirstFileExW(system_path(folder + "*").c_str(), FindExInfoBasic, &entry,
+                                         FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    int removed = 0;
+    do {
+        // A temporary that a live run is writing is open without sharing: it cannot be deleted.
+        const std::string name = to_utf8(entry.cFileName);
+        if (ours(name) && DeleteFileW(system_path(folder + name).c_str())) ++removed;
+    } while (FindNextFileW(find, &entry));
     FindClose(find);
-    return first;
+    return removed;
 }
 
 bool remove_file(const std::string& path) {
@@ -174,6 +232,7 @@ InputFile::InputFile(const std::string& path) {
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         failed();
+        const std::string why = last_error_text();
         const DWORD attributes = GetFileAttributesW(wide.c_str());
         failure_ =
             attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
@@ -182,12 +241,23 @@ InputFile::InputFile(const std::string& path) {
                     last_error == ERROR_INVALID_NAME || last_error == ERROR_BAD_NETPATH
                 ? OpenFailure::missing
                 : OpenFailure::refused;
+        error_ = failure_ == OpenFailure::missing       ? not_found_text
+                 : failure_ == OpenFailure::not_regular ? not_regular_text
+                                                        : why;
         return;
     }
     // A device name (NUL, CON, COM1) or a pipe opens too: only a file on a disk is read.
     LARGE_INTEGER size{};
-    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size) || size.QuadPart < 0) {
+    if (GetFileType(h) != FILE_TYPE_DISK) {
         failure_ = OpenFailure::not_regular;
+        error_ = not_regular_text;
+        CloseHandle(h);
+        return;
+    }
+    if (!GetFileSizeEx(h, &size) || size.QuadPart < 0) {
+        failed();
+        failure_ = OpenFailure::refused;
+        error_ = last_error_text();
         CloseHandle(h);
         return;
     }
@@ -205,6 +275,7 @@ long InputFile::read(char* buf, std::size_t size) {
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
     if (!ReadFile(handle_of(handle_), buf, want, &got, nullptr)) {
         failed();
+        error_ = last_error_text();
         return -1;
     }
     return static_cast<long>(got);
@@ -300,31 +371,77 @@ bool ReplacementFile::commit() {
     return false;
 }
 
-FileLock::FileLock(const std::string& path, std::chrono::milliseconds wait) {
-    const HANDLE h = CreateFileW(system_path(path).c_str(), GENERIC_READ, share_all, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE || GetFileType(h) != FILE_TYPE_DISK) {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-        return;
-    }
-    handle_ = stored(h);
-    // Windows locks keep others from reading what they cover: the lock is on a byte far past
-    // the end of the file, so varnel.ini stays readable by everybody.
-    const auto until = std::chrono::steady_clock::now() + wait;
+namespace {
+
+// Windows locks keep others from reading what they cover: the turn's two bytes lie far past the
+// end of the file, so varnel.ini stays readable by everybody. The first is the turn, the second
+// the bell a waiting run rings.
+constexpr DWORD turn_offset_high = 0x7FFFFFFF;
+constexpr DWORD turn_byte = 0, bell_byte = 1;
+
+bool lock_byte(HANDLE h, DWORD offset) {
+    OVERLAPPED where{};
+    where.OffsetHigh = turn_offset_high;
+    where.Offset = offset;
+    return LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where);
+}
+
+void unlock_byte(HANDLE h, DWORD offset) {
+    OVERLAPPED where{};
+    where.OffsetHigh = turn_offset_high;
+    where.Offset = offset;
+    UnlockFileEx(h, 0, 1, 0, &where);
+}
+
+bool lock_byte_until(HANDLE h, DWORD offset, std::chrono::steady_clock::time_point until) {
     for (;;) {
-        OVERLAPPED where{};
-        where.OffsetHigh = 0x7FFFFFFF;
-        if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where)) {
-            locked_ = true;
-            return;
-        }
-        if (std::chrono::steady_clock::now() >= until) return;
+        if (lock_byte(h, offset)) return true;
+        if (std::chrono::steady_clock::now() >= until) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
-FileLock::~FileLock() {
-    if (file_found()) CloseHandle(handle_of(handle_));  // closing releases the lock
+}  // namespace
+
+StationLock::StationLock(const std::string& path) {
+    const std::wstring wide = system_path(path);
+    const HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, share_all, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        failed();
+        const bool missing = last_error == ERROR_FILE_NOT_FOUND ||
+                             last_error == ERROR_PATH_NOT_FOUND || last_error == ERROR_INVALID_NAME;
+        failure_ = missing ? OpenFailure::missing : OpenFailure::refused;
+        error_ = missing ? not_found_text : last_error_text();
+        return;
+    }
+    if (GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        failure_ = OpenFailure::not_regular;
+        error_ = not_regular_text;
+        return;
+    }
+    handle_ = stored(h);
+}
+
+StationLock::~StationLock() {
+    if (is_open()) CloseHandle(handle_of(handle_));  // closing releases the locks
+}
+
+bool StationLock::acquire(std::chrono::milliseconds wait) {
+    if (!is_open()) return false;
+    if (held_) return true;
+    const HANDLE h = handle_of(handle_);
+    const auto until = std::chrono::steady_clock::now() + wait;
+    if (!lock_byte_until(h, bell_byte, until)) return false;
+    held_ = lock_byte_until(h, turn_byte, until);
+    unlock_byte(h, bell_byte);
+    return held_;
+}
+
+void StationLock::release() {
+    if (held_) unlock_byte(handle_of(handle_), turn_byte);
+    held_ = false;
 }
 
 }  // namespace ftes::platform

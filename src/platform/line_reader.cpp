@@ -5,7 +5,8 @@
 
 namespace ftes::platform {
 
-LineReader::LineReader(const std::string& path) {
+LineReader::LineReader(const std::string& path, std::size_t max_bytes)
+    : max_bytes_(std::min(max_bytes, max_scanned_bytes)) {
     file_.emplace(path);
     open_ = file_->is_open();
     at_end_ = !open_;
@@ -19,7 +20,7 @@ LineReader LineReader::from_memory(std::string_view text) {
 
 bool LineReader::fill() {
     if (at_end_) return false;
-    const std::size_t budget = max_scanned_bytes - scanned_;
+    const std::size_t budget = max_bytes_ - scanned_;
     if (!file_) {
         // In-memory text: hand out the whole remaining view (capped like a file) at once.
         const std::size_t left = std::min(memory_.size(), budget);
@@ -43,6 +44,7 @@ bool LineReader::fill() {
     }
     const long got = file_->read(buffer_, std::min(sizeof buffer_, budget));
     if (got <= 0) {
+        read_failed_ = got < 0;
         at_end_ = true;
         return false;
     }

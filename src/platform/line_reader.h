@@ -20,8 +20,9 @@ class LineReader {
     // of gigabytes costs no more than this.
     static constexpr std::size_t max_scanned_bytes = std::size_t{4} * 1024 * 1024;
 
-    // Reads the file at path; is_open() tells whether it opened, failure() why not.
-    explicit LineReader(const std::string& path);
+    // Reads the file at path; is_open() tells whether it opened, failure() and error() why not.
+    // A reader that needs less than the whole budget may scan fewer bytes.
+    explicit LineReader(const std::string& path, std::size_t max_bytes = max_scanned_bytes);
     // Reads text held in memory (the view must outlive the reader).
     static LineReader from_memory(std::string_view text);
     LineReader(const LineReader&) = delete;
@@ -29,6 +30,11 @@ class LineReader {
 
     bool is_open() const { return open_; }
     OpenFailure failure() const { return file_ ? file_->failure() : OpenFailure::none; }
+    // Whether reading the file failed after it was opened: what was read up to there is not
+    // the whole file, and error() says why.
+    bool failed() const { return read_failed_; }
+    // The system's words for an open or read that failed; empty while nothing failed.
+    std::string error() const { return file_ ? file_->error() : std::string(); }
     // The next line, or nothing at the end of the file or on a read error.
     std::optional<std::string> next_line();
     // The same into a text the caller keeps, so that its room serves every line; false at the
@@ -51,6 +57,8 @@ class LineReader {
     bool open_ = false;
     bool at_end_ = false;
     bool cut_short_ = false;
+    bool read_failed_ = false;
+    std::size_t max_bytes_ = max_scanned_bytes;
     std::size_t scanned_ = 0;
     const char* chunk_ = nullptr;  // the bytes between begin_ and end_ are the ones not yet read
     std::size_t begin_ = 0;

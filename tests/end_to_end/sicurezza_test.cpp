@@ -69,23 +69,30 @@ TEST_F(Sicurezza, PipesDevicesAndFoldersInAFilesPlaceNeverHangTheRun) {
     ::mkfifo((base() / "122024.txt").c_str(), 0600);
     const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     ASSERT_FALSE(e.interrotto);
-    EXPECT_EQ(e.stato, 0) << e.err;
+    // Every chart is published; the pipes and the folder are there but cannot be read.
+    EXPECT_EQ(e.stato, 3) << e.err;
     EXPECT_NE(e.err.find("forecast curve: base/122024.txt: cannot open: not a regular file"),
               std::string::npos)
         << e.err;
-    EXPECT_NE(e.err.find("data/CN12A_20250050800.TXT: not a regular file"), std::string::npos);
-    EXPECT_NE(e.err.find("data/CN12A_20250050805.TXT: not a regular file"), std::string::npos);
+    EXPECT_NE(e.err.find("data/CN12A_20250050800.TXT: cannot open: not a regular file"),
+              std::string::npos);
+    EXPECT_NE(e.err.find("data/CN12A_20250050805.TXT: cannot open: not a regular file"),
+              std::string::npos);
     const auto gif = test::decodifica_gif((web() / "plotftEs6.gif").string());
     ASSERT_TRUE(gif);
     EXPECT_EQ(gif->at(107, 84), (canvas::Rgb{255, 0, 0}));  // 07:15 still drawn
 
-    // varnel.ini itself a pipe: no folders, no hang.
+    // varnel.ini itself a pipe: its folders are unknown, so the run stops, writing nothing.
     fs::remove(dir.percorso() / "varnel.ini");
     ::mkfifo((dir.percorso() / "varnel.ini").c_str(), 0600);
-    const test::Esito senza = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    const auto prima = pubblicati();
+    const test::Esito senza = esegui(dir.percorso(), "--date 2025-01-05");
     ASSERT_FALSE(senza.interrotto);
+    EXPECT_EQ(senza.stato, 1);
     EXPECT_NE(senza.err.find("varnel.ini: cannot open: not a regular file"), std::string::npos)
         << senza.err;
+    EXPECT_EQ(pubblicati(), prima);
+    EXPECT_FALSE(fs::exists(dir.percorso() / "plotftEs6.gif"));
 }
 
 #endif

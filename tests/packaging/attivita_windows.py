@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The Task Scheduler definition shipped for Windows: well-formed XML that schtasks takes, a daily
 run of ftes-charts.exe started in the station folder, for an account that runs whether or not
-anyone is logged on, a missed run made up, never two at once. Usage: attivita_windows.py FILE"""
+anyone is logged on, a missed run made up, never two at once, never one for ever. Usage: attivita_windows.py FILE"""
 import sys
 import xml.etree.ElementTree as ET
 
@@ -24,6 +24,8 @@ assert text("t:Principals/t:Principal/t:UserId") == "S-1-5-19"
 assert text("t:Principals/t:Principal/t:RunLevel") == "LeastPrivilege"
 assert text("t:Settings/t:StartWhenAvailable") == "true"
 assert text("t:Settings/t:MultipleInstancesPolicy") == "IgnoreNew"
+# A run held by a share that does not answer is stopped, and so is never there for ever.
+assert text("t:Settings/t:ExecutionTimeLimit") == "PT10M"
 principal = task.find("t:Principals/t:Principal", ns).get("id")
 assert task.find("t:Actions", ns).get("Context") == principal
 print("task definition: daily, in the station folder, as LOCAL SERVICE")

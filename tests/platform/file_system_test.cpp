@@ -8,7 +8,10 @@
 #include <sys/stat.h>
 #endif
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "support/cartella_temporanea.h"
 #include "support/piantati.h"
@@ -27,16 +30,69 @@ std::size_t voci(const fs::path& cartella) {
         std::distance(fs::directory_iterator(cartella), fs::directory_iterator()));
 }
 
-TEST(FirstRegularFile, SkipsHiddenFilesFoldersAndAnythingNotARegularFile) {
+std::vector<std::string> elenca(const std::string& cartella) {
+    std::vector<std::string> nomi;
+    FolderListing elenco(cartella);
+    while (const auto n = elenco.next_regular_file()) nomi.push_back(*n);
+    EXPECT_EQ(elenco.error(), "");
+    return nomi;
+}
+
+TEST(FolderListing, SkipsHiddenFilesFoldersAndAnythingNotARegularFile) {
     test::CartellaTemporanea dir;
-    EXPECT_EQ(first_regular_file(dir.prefisso()), std::nullopt);
+    EXPECT_EQ(elenca(dir.prefisso()), std::vector<std::string>{});
     dir.scrivi(".hidden", "x");
     dir.crea_cartella("sub");
     test::pianta_non_regolari(dir.percorso());  // devices, pipes, dangling links where possible
-    EXPECT_EQ(first_regular_file(dir.prefisso()), std::nullopt);
-    dir.scrivi("only.TXT", "x");
-    EXPECT_EQ(first_regular_file(dir.prefisso()), "only.TXT");
-    EXPECT_EQ(first_regular_file(dir.prefisso("missing")), std::nullopt);
+    EXPECT_EQ(elenca(dir.prefisso()), std::vector<std::string>{});
+    dir.scrivi("one.TXT", "x");
+    dir.scrivi("two.TXT", "x");
+    auto nomi = elenca(dir.prefisso());
+    std::sort(nomi.begin(), nomi.end());
+    EXPECT_EQ(nomi, (std::vector<std::string>{"one.TXT", "two.TXT"}));
+}
+
+TEST(FolderListing, AFolderThatIsNotThereIsNotAnEmptyOne) {
+    test::CartellaTemporanea dir;
+    dir.scrivi("file", "x");
+    for (const std::string& cartella : {dir.prefisso("missing"), dir.prefisso() + "file/"}) {
+        FolderListing elenco(test::nativo(cartella));
+        EXPECT_FALSE(elenco.is_open()) << cartella;
+        EXPECT_NE(elenco.error(), "") << cartella;
+        EXPECT_EQ(elenco.next_regular_file(), std::nullopt) << cartella;
+    }
+}
+
+TEST(RegularFileExists, OnlyARegularFileItselfNotALinkOrFolder) {
+    test::CartellaTemporanea dir;
+    const fs::path file = dir.scrivi("2025005.gif", "GIF");
+    dir.crea_cartella("folder");
+    EXPECT_TRUE(regular_file_exists(file.string()));
+    EXPECT_FALSE(regular_file_exists((dir.percorso() / "none.gif").string()));
+    EXPECT_FALSE(regular_file_exists((dir.percorso() / "folder").string()));
+    EXPECT_TRUE(folder_exists((dir.percorso() / "folder").string()));
+    EXPECT_FALSE(folder_exists(file.string()));
+#ifndef _WIN32
+    fs::create_symlink(file, dir.percorso() / "link.gif");
+    EXPECT_FALSE(regular_file_exists((dir.percorso() / "link.gif").string()));
+#endif
+}
+
+TEST(RemoveLeftTemporaries, RemovesOnlyTheNamesAskedForThatNoLiveRunIsWriting) {
+    test::CartellaTemporanea dir;
+    dir.scrivi(".2017143.gif.tmp", "left by a killed backfill");
+    dir.scrivi("2017143.gif", "an archive copy");
+    dir.scrivi(".other.tmp", "not ours");
+    ReplacementFile vivo((dir.percorso() / "2017144.gif").string(), Durability::ordinary);
+    ASSERT_TRUE(vivo.is_open());
+    const auto nostro = [](std::string_view n) {
+        return n.size() == 16 && n.starts_with(".2017") && n.ends_with(".gif.tmp");
+    };
+    EXPECT_EQ(remove_left_temporaries(dir.prefisso(), nostro), 1);
+    EXPECT_FALSE(fs::exists(dir.percorso() / ".2017143.gif.tmp"));
+    EXPECT_TRUE(fs::exists(dir.percorso() / ".2017144.gif.tmp"));  // a live run's
+    EXPECT_TRUE(fs::exists(dir.percorso() / ".other.tmp"));
+    EXPECT_TRUE(fs::exists(dir.percorso() / "2017143.gif"));
 }
 
 TEST(InputFile, OpensRegularFilesOnlyAndSaysWhyNot) {
@@ -45,6 +101,9 @@ TEST(InputFile, OpensRegularFilesOnlyAndSaysWhyNot) {
     dir.crea_cartella("folder.txt");
     EXPECT_TRUE(InputFile((dir.percorso() / "file.txt").string()).is_open());
     EXPECT_EQ(InputFile((dir.percorso() / "none.txt").string()).failure(), OpenFailure::missing);
+    EXPECT_EQ(InputFile((dir.percorso() / "none.txt").string()).error(), "not found");
+    EXPECT_EQ(InputFile((dir.percorso() / "folder.txt").string()).error(),
+              "not a regular file (a folder, device or pipe)");
     EXPECT_EQ(InputFile((dir.percorso() / "no" / "x.txt").string()).failure(),
               OpenFailure::missing);
     EXPECT_EQ(InputFile((dir.percorso() / "folder.txt").string()).failure(),
@@ -53,6 +112,7 @@ TEST(InputFile, OpensRegularFilesOnlyAndSaysWhyNot) {
         const InputFile f(p.string());
         EXPECT_FALSE(f.is_open()) << p;
         EXPECT_NE(f.failure(), OpenFailure::none) << p;
+        EXPECT_NE(f.error(), "") << p;
     }
 }
 
@@ -160,19 +220,46 @@ TEST(ReplacementFile, ATemporaryLeftByAKilledRunIsRemadeOneInUseIsLeftAlone) {
     EXPECT_EQ(test::leggi_file(target), "first");
 }
 
-TEST(FileLock, OneHolderAtATimeAndReadersAreNotKeptOut) {
+TEST(StationLock, OneHolderAtATimeAndReadersAreNotKeptOut) {
     test::CartellaTemporanea dir;
     const std::string ini = dir.scrivi("varnel.ini", "x").string();
     {
-        FileLock primo(ini, std::chrono::milliseconds(0));
-        ASSERT_TRUE(primo.locked());
-        FileLock secondo(ini, std::chrono::milliseconds(50));
-        EXPECT_FALSE(secondo.locked());
+        StationLock primo(ini), secondo(ini);
+        ASSERT_TRUE(primo.acquire(std::chrono::milliseconds(0)));
+        EXPECT_FALSE(secondo.acquire(std::chrono::milliseconds(50)));
         EXPECT_EQ(read_whole_file(ini, 10), std::vector<unsigned char>{'x'});
+        primo.release();
+        EXPECT_TRUE(secondo.acquire(std::chrono::milliseconds(0)));
     }
-    EXPECT_TRUE(FileLock(ini, std::chrono::milliseconds(0)).locked());
-    EXPECT_FALSE(
-        FileLock((dir.percorso() / "none").string(), std::chrono::milliseconds(0)).locked());
+    EXPECT_TRUE(StationLock(ini).acquire(std::chrono::milliseconds(0)));
+    const StationLock assente((dir.percorso() / "none").string());
+    EXPECT_FALSE(assente.is_open());
+    EXPECT_EQ(assente.failure(), OpenFailure::missing);
+}
+
+TEST(StationLock, ARunThatWaitsGetsInBetweenTheDaysOfABackfill) {
+    test::CartellaTemporanea dir;
+    const std::string ini = dir.scrivi("varnel.ini", "x").string();
+    StationLock recupero(ini);
+    ASSERT_TRUE(recupero.acquire(std::chrono::milliseconds(0)));
+    std::atomic<bool> entrato{false};
+    std::thread giornaliera([&] {
+        StationLock turno(ini);
+        entrato = turno.acquire(std::chrono::seconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    });
+    // The backfill gives its turn back after each day and asks again at once, as it does.
+    const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    int giorni = 0;
+    while (!entrato && std::chrono::steady_clock::now() < fine) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));  // one day's chart
+        recupero.release();
+        ASSERT_TRUE(recupero.acquire(std::chrono::seconds(10)));
+        ++giorni;
+    }
+    giornaliera.join();
+    EXPECT_TRUE(entrato.load());
+    EXPECT_LT(giorni, 5);
 }
 
 #ifdef _WIN32
@@ -194,13 +281,13 @@ TEST(WindowsPaths, PastMaxPathAndNamesInAnyLetter) {
     ReplacementFile f(nome, Durability::flushed);
     ASSERT_TRUE(f.write(byte("GIF"), 3) && f.commit()) << f.error();
     EXPECT_EQ(read_whole_file(nome, 10), (std::vector<unsigned char>{'G', 'I', 'F'}));
-    const auto primo = first_regular_file(cartella);
-    ASSERT_TRUE(primo);
-    EXPECT_TRUE(*primo == "grafico1.bmp" || *primo == "Stazione \xC3\xA8 \xE2\x82\xAC.gif")
-        << *primo;
+    auto nomi = elenca(cartella);
+    std::sort(nomi.begin(), nomi.end());
+    EXPECT_EQ(nomi,
+              (std::vector<std::string>{"Stazione \xC3\xA8 \xE2\x82\xAC.gif", "grafico1.bmp"}));
     EXPECT_TRUE(remove_file(cartella + "grafico1.bmp"));
     EXPECT_TRUE(remove_file(nome));
-    EXPECT_EQ(first_regular_file(cartella), std::nullopt);
+    EXPECT_EQ(elenca(cartella), std::vector<std::string>{});
 }
 
 TEST(WindowsPaths, AFileLockedByAnotherProgramIsRefusedNotWaitedFor) {
@@ -212,6 +299,8 @@ TEST(WindowsPaths, AFileLockedByAnotherProgramIsRefusedNotWaitedFor) {
     const InputFile f(p.string());
     EXPECT_FALSE(f.is_open());
     EXPECT_EQ(f.failure(), OpenFailure::refused);
+    // The system's own words: a sharing violation.
+    EXPECT_NE(f.error().find("being used by another process"), std::string::npos) << f.error();
     CloseHandle(bloccato);
     EXPECT_TRUE(InputFile(p.string()).is_open());
 }
