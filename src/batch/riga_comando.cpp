@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstdio>
 
 namespace ftes {
 
@@ -122,9 +123,10 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
 namespace {
 
 std::string iso(std::chrono::year_month_day d) {
-    const auto due = [](unsigned n) { return (n < 10 ? "0" : "") + std::to_string(n); };
-    return std::to_string(static_cast<int>(d.year())) + "-" +
-           due(static_cast<unsigned>(d.month())) + "-" + due(static_cast<unsigned>(d.day()));
+    char testo[32];
+    std::snprintf(testo, sizeof testo, "%04d-%02u-%02u", static_cast<int>(d.year()),
+                  static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()));
+    return testo;
 }
 
 }  // namespace

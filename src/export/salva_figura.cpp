@@ -63,9 +63,10 @@ bool Form1::conserva_archivio(const std::string& archivio) {
     const bool vuota = valori_disegnati == 0 && assenze_disegnate == 0;
     if ((!vuota && illeggibili == 0) || !platform::regular_file_exists(archivio)) return false;
     diagnostica.segnala("export: archive GIF", archivio,
-                        vuota ? "kept as it is: this chart shows no observation"
-                              : "kept as it is: " + std::to_string(illeggibili) +
-                                    " input files of this day could not be read");
+                        illeggibili > 0 ? "kept as it is: " + std::to_string(illeggibili) +
+                                              (illeggibili == 1 ? " input file" : " input files") +
+                                              " of this day could not be read"
+                                        : "kept as it is: this chart shows no observation");
     return true;
 }
 
@@ -75,9 +76,10 @@ void Form1::ripulisci_archivio() {
     const int tolti = platform::remove_left_temporaries(
         esportazione::cartella_archivio(percorso_base), esportazione::e_temporaneo_archivio);
     if (tolti > 0) {
-        diagnostica.segnala("export: archive folder",
-                            esportazione::cartella_archivio(percorso_base),
-                            std::to_string(tolti) + " temporaries left by a stopped run removed");
+        diagnostica.segnala(
+            "export: archive folder", esportazione::cartella_archivio(percorso_base),
+            std::to_string(tolti) + (tolti == 1 ? " temporary file" : " temporary files") +
+                " left by a stopped run removed");
     }
 }
 

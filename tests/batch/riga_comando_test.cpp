@@ -34,6 +34,9 @@ TEST(CommandLine, OptionsAndTheirErrors) {
               (Intervallo{2024y / 2 / 29, 2024y / 2 / 29}));
     EXPECT_EQ(leggi({"--backfill", "2015-01-02..2025-01-08"}).recupero,  // 3660 days
               (Intervallo{2015y / 1 / 2, 2025y / 1 / 8}));
+    EXPECT_EQ(leggi({}).attesa_secondi, 60);
+    EXPECT_EQ(leggi({"--wait", "0"}).attesa_secondi, 0);
+    EXPECT_EQ(leggi({"--wait=3600", "--backfill", "2025-01-01"}).attesa_secondi, 3600);
 
     for (const auto& sbagliati : std::vector<std::vector<std::string_view>>{
              {"--backfill"},
@@ -54,12 +57,23 @@ TEST(CommandLine, OptionsAndTheirErrors) {
              {"--date", "+025-01-02"},
              {"--date", "1899-12-31"},
              {"--date", "2025-13-01"},
+             {"--wait"},
+             {"--wait", "3601"},
+             {"--wait", "-1"},
+             {"--wait", "1.5"},
+             {"--wait", "99999999999999999999"},
          }) {
         const auto e = leggi(sbagliati);
         EXPECT_EQ(e.azione, Azione::errore) << sbagliati.back();
         EXPECT_FALSE(e.errore.empty());
         EXPECT_EQ(e.errore.find('\n'), std::string::npos);
     }
+}
+
+TEST(CommandLine, ABackfillPastTodayIsToldWithBothDays) {
+    EXPECT_EQ(errore_recupero_futuro({2026y / 1 / 1, 2036y / 1 / 1}, 2026y / 12 / 10),
+              "--backfill reaches 2036-01-01, after today (2026-12-10): the archive holds only "
+              "days that have been");
 }
 
 }  // namespace

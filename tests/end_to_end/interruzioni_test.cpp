@@ -33,15 +33,8 @@ class Interruzioni : public test::StazioneDiProva {
     }
 };
 
-std::optional<fs::path> strace_utilizzabile() {
-    const auto strace = test::trova_programma("strace");
-    if (!strace) return std::nullopt;
-    const auto e = test::esegui_programma(*strace, {"-o", "/dev/null", "true"}, "/");
-    return e.stato == 0 ? strace : std::nullopt;
-}
-
 TEST_F(Interruzioni, TheArchiveIsOnTheDiskBeforeItsRenameAndItsFolderRightAfter) {
-    const auto strace = strace_utilizzabile();
+    const auto strace = test::strace_utilizzabile();
     if (!strace) GTEST_SKIP() << "strace is not installed or cannot trace here";
     const fs::path log = dir.percorso() / "trace.log";
     const auto e =
@@ -144,6 +137,23 @@ TEST_F(Interruzioni, AKillAtAnyMomentLeavesEveryChartWholeAndTheNextRunTidiesUp)
         EXPECT_EQ(avanzi(), std::set<std::string>{}) << "after " << punto;
     }
     EXPECT_GT(uccisi, static_cast<int>(punti.size()) * 3 / 4);  // the points lie inside a run
+}
+
+TEST_F(Interruzioni, TemporariesOfAKilledBackfillAreSweptByTheNextRunThatWritesThere) {
+    // Killed just before the archive copy of its third day takes its name.
+    const auto e = test::esegui_programma(FTES_BINARY, {"--backfill", "2017-05-20..2017-05-25"},
+                                          dir.percorso(),
+                                          {"LD_PRELOAD=" FTES_INTERRUTTORE, "FTES_UCCIDI=rename:3",
+                                           "ASAN_OPTIONS=verify_asan_link_order=0"});
+    ASSERT_EQ(e.stato, -1);
+    ASSERT_EQ(avanzi(), (std::set<std::string>{".2017142.gif.tmp", "grafico6.bmp"}));
+    // No daily run ever writes that day again; it removes the temporary all the same.
+    const auto giornaliera = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(giornaliera.stato, 0);
+    EXPECT_EQ(avanzi(), std::set<std::string>{});
+    EXPECT_NE(giornaliera.err.find("1 temporary file left by a stopped run removed"),
+              std::string::npos)
+        << giornaliera.err;
 }
 
 }  // namespace

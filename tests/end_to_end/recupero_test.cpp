@@ -107,7 +107,9 @@ TEST_F(Recupero, TheDailyRunSumsUpEveryChart) {
 TEST_F(Recupero, BadRangesWriteNothingAndExitTwo) {
     for (const std::string args :
          {"--backfill 2025-01-06..2025-01-05", "--backfill", "--backfill 2025-02-30",
-          "--backfill 2000-01-01..2025-01-05", "--backfill 2025-01-05 --date 2025-01-05"}) {
+          "--backfill 2000-01-01..2025-01-05", "--backfill 2025-01-05 --date 2025-01-05",
+          // Days still to come: the archive holds days that have been.
+          "--backfill 2099-01-01", "--backfill 2025-01-01..2099-01-01"}) {
         const test::Esito e = esegui(dir.percorso(), args);
         EXPECT_EQ(e.stato, 2) << args;
         EXPECT_NE(e.err.find("usage: ftes-charts"), std::string::npos) << args;

@@ -170,5 +170,42 @@ TEST_F(StazioneWindows, SilentByDefaultAndTheOptionsAsOnLinux) {
     EXPECT_TRUE(fs::exists(stazione_ / "base" / "previous_ftEs_plots" / "2025001.gif"));
 }
 
+TEST_F(StazioneWindows, ASoundingLockedByAnotherProgramIsToldInWindowsOwnWordsWithStatusThree) {
+    scrivi_varnel(varnel('\\'));
+    ASSERT_EQ(esegui({"--date", "2025-01-05"}).stato, 0);
+    fs::path sondaggio;
+    for (const auto& f : fs::directory_iterator(stazione_ / test::percorso_utf8("dati sondaggi"))) {
+        if (f.path().filename().string().starts_with("CN12A_2025005")) sondaggio = f.path();
+    }
+    ASSERT_FALSE(sondaggio.empty());
+    const auto archivio =
+        test::leggi_file(stazione_ / "base" / "previous_ftEs_plots" / "2025005.gif");
+    // Opened without sharing, or locked by range as a sounder's program may while it writes.
+    for (const bool intervallo : {false, true}) {
+        const HANDLE altro =
+            CreateFileW(sondaggio.c_str(), GENERIC_READ, intervallo ? FILE_SHARE_READ : 0, nullptr,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(altro, INVALID_HANDLE_VALUE);
+        OVERLAPPED tutto{};
+        if (intervallo) {
+            ASSERT_TRUE(LockFileEx(altro, LOCKFILE_EXCLUSIVE_LOCK, 0, 1 << 20, 0, &tutto));
+        }
+        const test::Esito e = esegui({"--date", "2025-01-05", "--verbose"});
+        CloseHandle(altro);
+        EXPECT_EQ(e.stato, 3) << e.err;
+        const std::string detto =
+            intervallo ? ": cannot read: The process cannot access the file because another "
+                         "process has locked a portion of the file; skipped"
+                       : ": cannot open: The process cannot access the file because it is being "
+                         "used by another process; skipped";
+        EXPECT_NE(e.err.find(testo(sondaggio) + detto), std::string::npos) << e.err;
+        EXPECT_NE(e.err.find(" 1 unreadable, forecast drawn, published, archive copy kept"),
+                  std::string::npos)
+            << e.err;
+        EXPECT_EQ(test::leggi_file(stazione_ / "base" / "previous_ftEs_plots" / "2025005.gif"),
+                  archivio);
+    }
+}
+
 }  // namespace
 }  // namespace ftes

@@ -10,10 +10,12 @@ namespace ftes::test {
 
 namespace fs = std::filesystem;
 
-CartellaTemporanea::CartellaTemporanea() {
+CartellaTemporanea::CartellaTemporanea() : CartellaTemporanea(fs::temp_directory_path()) {}
+
+CartellaTemporanea::CartellaTemporanea(const fs::path& dentro) {
     std::random_device rd;
     for (int tentativo = 0; tentativo < 100; ++tentativo) {
-        const fs::path p = fs::temp_directory_path() / ("ftes-test-" + std::to_string(rd()));
+        const fs::path p = dentro / ("ftes-test-" + std::to_string(rd()));
         if (fs::create_directory(p)) {
             percorso_ = p;
             return;

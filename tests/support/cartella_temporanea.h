@@ -11,6 +11,8 @@ namespace ftes::test {
 class CartellaTemporanea {
   public:
     CartellaTemporanea();
+    // A fresh folder inside the one given (a tmpfs, for instance).
+    explicit CartellaTemporanea(const std::filesystem::path& dentro);
     ~CartellaTemporanea();
     CartellaTemporanea(const CartellaTemporanea&) = delete;
     CartellaTemporanea& operator=(const CartellaTemporanea&) = delete;

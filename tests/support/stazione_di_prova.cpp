@@ -5,15 +5,64 @@
 
 namespace ftes::test {
 
-Esito esegui(const std::filesystem::path& cartella, const std::string& argomenti) {
+namespace {
+
+std::vector<std::string> parole(const std::string& testo) {
     std::vector<std::string> lista;
     std::size_t da = 0;
-    while (da < argomenti.size()) {
-        const std::size_t a = std::min(argomenti.find(' ', da), argomenti.size());
-        if (a > da) lista.push_back(argomenti.substr(da, a - da));
+    while (da < testo.size()) {
+        const std::size_t a = std::min(testo.find(' ', da), testo.size());
+        if (a > da) lista.push_back(testo.substr(da, a - da));
         da = a + 1;
     }
-    return esegui_programma(FTES_BINARY, lista, cartella);
+    return lista;
+}
+
+}  // namespace
+
+Esito esegui(const std::filesystem::path& cartella, const std::string& argomenti) {
+    return esegui_programma(FTES_BINARY, parole(argomenti), cartella);
+}
+
+std::optional<std::filesystem::path> strace_utilizzabile() {
+    const auto strace = trova_programma("strace");
+    if (!strace) return std::nullopt;
+    const auto e = esegui_programma(*strace, {"-o", "/dev/null", "true"}, "/");
+    return e.stato == 0 ? strace : std::nullopt;
+}
+
+Esito esegui_con_guasto(const std::filesystem::path& strace, const std::filesystem::path& cartella,
+                        const std::vector<std::string>& percorsi, const std::string& chiamata,
+                        const std::string& errore, const std::string& argomenti) {
+    std::vector<std::string> lista = {"-qq",
+                                      "-o",
+                                      "/dev/null",
+                                      "-e",
+                                      "trace=" + chiamata,
+                                      "-e",
+                                      "inject=" + chiamata + ":error=" + errore};
+    // strace matches a path as the program names it, and a descriptor by its full path.
+    for (const auto& p : percorsi) {
+        for (const std::string& come : {p, (cartella / p).string()}) {
+            lista.push_back("-P");
+            lista.push_back(come);
+        }
+    }
+    lista.push_back(FTES_BINARY);
+    for (auto& a : parole(argomenti)) lista.push_back(std::move(a));
+    // LeakSanitizer cannot work under ptrace.
+    Esito e = esegui_programma(strace, lista, cartella, {"ASAN_OPTIONS=detect_leaks=0"});
+    // strace's own notes are not the program's.
+    std::string err;
+    std::size_t da = 0;
+    while (da < e.err.size()) {
+        const std::size_t a = std::min(e.err.find('\n', da), e.err.size() - 1) + 1;
+        const std::string riga = e.err.substr(da, a - da);
+        if (!riga.starts_with(strace.string() + ": ")) err += riga;
+        da = a;
+    }
+    e.err = err;
+    return e;
 }
 
 StazioneDiProva::StazioneDiProva() {

@@ -5,8 +5,10 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/cartella_temporanea.h"
 #include "support/processo.h"
@@ -15,6 +17,15 @@ namespace ftes::test {
 
 // The batch run in the folder with the arguments of the text, separated by blanks.
 Esito esegui(const std::filesystem::path& cartella, const std::string& argomenti);
+
+// strace, where it is installed and may trace here.
+std::optional<std::filesystem::path> strace_utilizzabile();
+
+// The batch run in the folder under strace, with the system call chiamata failing with the
+// error errore on the paths given (strace's -P), as a failing disk or share makes it fail.
+Esito esegui_con_guasto(const std::filesystem::path& strace, const std::filesystem::path& cartella,
+                        const std::vector<std::string>& percorsi, const std::string& chiamata,
+                        const std::string& errore, const std::string& argomenti);
 
 // A station on 5 January 2025: varnel.ini naming base\, data\ and web\, the forecast of
 // January (none for December, the month of slot 1), values at 07:15 (12.0 MHz) and 07:30

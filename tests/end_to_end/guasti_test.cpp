@@ -1,0 +1,251 @@
+// SPDX-License-Identifier: MIT
+// Inputs that fail as network shares and stray files make them fail: a file that is there but
+// cannot be read is told in the system's own words and gives status 3, the archive copies of the
+// days it concerns are kept as they were, and the station is found past files that are not its
+// own. Faults that cannot be made for real are made by strace, which fails one call on one path.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+#include "support/gif.h"
+#include "support/stazione_di_prova.h"
+
+namespace ftes {
+namespace {
+
+namespace fs = std::filesystem;
+using test::esegui;
+
+class Guasti : public test::StazioneDiProva {
+  protected:
+    // The archive copies as the first run of the station leaves them.
+    void SetUp() override {
+        ASSERT_EQ(esegui(dir.percorso(), "--date 2025-01-05").stato, 0);
+        archivio_iniziale = archivi();
+        ASSERT_EQ(archivio_iniziale.size(), 6u);
+    }
+    std::map<std::string, std::string> archivi() const {
+        std::map<std::string, std::string> m;
+        for (const auto& [nome, byte] : pubblicati()) {
+            if (nome.starts_with("base/")) m[nome] = byte;
+        }
+        return m;
+    }
+    // The summary line of a chart in what a --verbose run wrote.
+    static std::string riepilogo(const std::string& err, const std::string& inizio) {
+        std::istringstream righe(err);
+        for (std::string r; std::getline(righe, r);) {
+            if (r.ends_with('\r')) r.pop_back();
+            if (r.starts_with(inizio)) return r;
+        }
+        return "no line " + inizio + " in:\n" + err;
+    }
+    std::map<std::string, std::string> archivio_iniziale;
+};
+
+#ifndef _WIN32
+
+struct Guasto {
+    std::vector<std::string> percorsi;  // within the station
+    std::string chiamata, errore;
+    std::string detto;      // what --verbose says of it
+    std::string riassunto;  // the summary of today's chart
+};
+
+TEST_F(Guasti, AnInputThereButUnreadableIsToldInTheSystemsWordsAndKeepsTheArchive) {
+    const auto strace = test::strace_utilizzabile();
+    if (!strace) GTEST_SKIP() << "strace is not installed or cannot trace here";
+    const std::string sondaggio = "data/CN12A_20250050715.TXT";
+    const std::vector<std::string> tutti = {sondaggio, "data/CN12A_20250050730.TXT",
+                                            "data/CN12A_20250051215.TXT"};
+    const std::string oggi = "05/01/2025 plotftEs6.gif: ";
+    const std::vector<Guasto> casi = {
+        {{sondaggio},
+         "openat",
+         "EIO",
+         "observed values: " + sondaggio + ": cannot open: Input/output error; skipped",
+         oggi + "1 values, 1 no-layer, 1 unreadable, forecast drawn, published, archive copy kept"},
+        {{sondaggio},
+         "read",
+         "EIO",
+         "observed values: " + sondaggio + ": cannot read: Input/output error; skipped",
+         oggi + "1 values, 1 no-layer, 1 unreadable, forecast drawn, published, archive copy kept"},
+        {{sondaggio},
+         "openat",
+         "ESTALE",
+         "observed values: " + sondaggio + ": cannot open: Stale file handle; skipped",
+         oggi + "1 values, 1 no-layer, 1 unreadable, forecast drawn, published, archive copy kept"},
+        {{"base/012025.txt"},
+         "openat",
+         "EACCES",
+         "forecast curve: base/012025.txt: cannot open: Permission denied; no forecast drawn",
+         oggi + "2 values, 1 no-layer, 1 unreadable, forecast missing, published, "
+                "archive copy kept"},
+        {{"base/012025.txt"},
+         "read",
+         "EIO",
+         "forecast curve: base/012025.txt: cannot read: Input/output error; no forecast drawn",
+         oggi + "2 values, 1 no-layer, 1 unreadable, forecast missing, published, "
+                "archive copy kept"},
+        // Whichever of the station's files is listed first cannot be read, nor can the others.
+        {tutti, "read", "EIO", ": cannot read: Input/output error; skipped",
+         oggi + "0 values, 0 no-layer, 3 unreadable, forecast drawn, published, "
+                "archive copy kept"},
+        {{"data/"},
+         "openat",
+         "EACCES",
+         "station: data/: cannot list: Permission denied; no observed values drawn",
+         oggi + "0 values, 0 no-layer, 1 unreadable, forecast drawn, published, "
+                "archive copy kept"},
+        {{"data"},
+         "getdents64",
+         "EIO",
+         "station: data/: cannot list: Input/output error",
+         oggi + "0 values, 0 no-layer, 1 unreadable, forecast drawn, published, "
+                "archive copy kept"},
+    };
+    for (const Guasto& c : casi) {
+        const std::string quale = c.chiamata + " " + c.errore + " on " + c.percorsi[0];
+        const test::Esito e = test::esegui_con_guasto(*strace, dir.percorso(), c.percorsi,
+                                                      c.chiamata, c.errore, "--date 2025-01-05 -v");
+        EXPECT_EQ(e.stato, 3) << quale << "\n" << e.err;
+        EXPECT_NE(e.err.find(c.detto), std::string::npos) << quale << "\n" << e.err;
+        EXPECT_EQ(riepilogo(e.err, oggi), c.riassunto) << quale;
+        EXPECT_EQ(archivi(), archivio_iniziale) << quale;
+        EXPECT_TRUE(test::decodifica_gif((web() / "plotftEs6.gif").string())) << quale;
+    }
+    // The same run without the fault: everything as before, and status 0.
+    EXPECT_EQ(esegui(dir.percorso(), "--date 2025-01-05").stato, 0);
+}
+
+TEST_F(Guasti, AVarnelIniThereButUnreadableStopsTheRunBeforeItWritesAnything) {
+    const auto strace = test::strace_utilizzabile();
+    if (!strace) GTEST_SKIP() << "strace is not installed or cannot trace here";
+    fs::remove_all(web());
+    fs::create_directory(web());
+    for (const auto& [chiamata, errore, detto] :
+         std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"openat", "EACCES", "cannot open: Permission denied; nothing written"},
+             {"read", "EIO", "cannot read: Input/output error; nothing written"}}) {
+        // Said without --verbose: a run that does nothing at all says why.
+        const test::Esito e = test::esegui_con_guasto(*strace, dir.percorso(), {"varnel.ini"},
+                                                      chiamata, errore, "--date 2025-01-05");
+        EXPECT_EQ(e.stato, 1) << chiamata;
+        EXPECT_EQ(e.err,
+                  "ftes-charts: configuration: " + dir.prefisso() + "varnel.ini: " + detto + "\n")
+            << chiamata;
+        EXPECT_TRUE(fs::is_empty(web())) << chiamata;
+        EXPECT_EQ(archivi(), archivio_iniziale) << chiamata;
+        EXPECT_EQ(avanzi(), std::set<std::string>{}) << chiamata;
+        EXPECT_FALSE(fs::exists(dir.percorso() / "grafico1.bmp")) << chiamata;
+    }
+}
+
+TEST_F(Guasti, AStrayFileListedFirstIsPassedOverUpToTheBound) {
+    // On a tmpfs the newest entry of a folder is listed first: the stray file is made last.
+    if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no tmpfs at /dev/shm";
+    test::CartellaTemporanea memoria("/dev/shm");
+    test::copia_cartella(dir.percorso(), memoria.percorso());
+    memoria.scrivi("data/desktop.ini", "[.ShellClassInfo]\r\n");
+    const test::Esito e = esegui(memoria.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(e.stato, 0) << e.err;
+    ASSERT_NE(e.err.find("station: data/desktop.ini: first line \"[.ShellClassInfo]\" holds no "
+                         "station key; skipped"),
+              std::string::npos)
+        << e.err;
+    EXPECT_EQ(riepilogo(e.err, "05/01/2025"),
+              "05/01/2025 plotftEs6.gif: 2 values, 1 no-layer, forecast drawn, published");
+
+    // Past the first 64 files the station is no longer looked for.
+    for (int i = 0; i < 64; ++i) memoria.scrivi("data/note" + std::to_string(i) + ".txt", "x");
+    const test::Esito oltre = esegui(memoria.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(oltre.stato, 0);
+    EXPECT_NE(oltre.err.find("station: data/: none of its first 64 files holds a station key in "
+                             "its first line; no observed values drawn"),
+              std::string::npos)
+        << oltre.err;
+    EXPECT_EQ(riepilogo(oltre.err, "05/01/2025"),
+              "05/01/2025 plotftEs6.gif: 0 values, 0 no-layer, forecast drawn, published, "
+              "archive copy kept");
+}
+
+#endif
+
+TEST_F(Guasti, TheArchiveIsKeptWithoutDataWrittenWhereItLacksAndReplacedWithNewData) {
+    const auto oggi = [](const test::Esito& e) { return riepilogo(e.err, "05/01/2025"); };
+    // The data folder gone (an unmounted share): it is expected, so it counts as unreadable.
+    fs::rename(dir.percorso() / "data", dir.percorso() / "away");
+    const test::Esito via = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(via.stato, 3);
+    EXPECT_EQ(oggi(via),
+              "05/01/2025 plotftEs6.gif: 0 values, 0 no-layer, 1 unreadable, forecast "
+              "drawn, published, archive copy kept");
+    EXPECT_NE(via.err.find(test::nativo("export: archive GIF: base/previous_ftEs_plots/2025005.gif"
+                                        ": kept as it is: 1 input file of this day could not be "
+                                        "read")),
+              std::string::npos)
+        << via.err;
+    EXPECT_EQ(archivi(), archivio_iniziale);
+    // The current chart says what the data now say: no value today.
+    const auto corrente = test::decodifica_gif((web() / "plotftEs6.gif").string());
+    ASSERT_TRUE(corrente);
+    EXPECT_NE(corrente->at(107, 84), (canvas::Rgb{255, 0, 0}));
+
+    // An empty data folder: nothing unreadable, nothing observed.
+    dir.crea_cartella("data");
+    const test::Esito vuota = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(vuota.stato, 0);
+    EXPECT_EQ(oggi(vuota),
+              "05/01/2025 plotftEs6.gif: 0 values, 0 no-layer, forecast drawn, "
+              "published, archive copy kept");
+    EXPECT_NE(vuota.err.find("kept as it is: this chart shows no observation"), std::string::npos);
+    EXPECT_EQ(archivi(), archivio_iniziale);
+    // A day without a copy gets its empty chart: the station was off.
+    fs::remove(archivio() / "2025001.gif");
+    EXPECT_EQ(esegui(dir.percorso(), "--date 2025-01-05").stato, 0);
+    EXPECT_TRUE(test::decodifica_gif((archivio() / "2025001.gif").string()));
+
+    // The share is back with a new sounding: the copy of the day is replaced.
+    fs::remove_all(dir.percorso() / "data");
+    fs::rename(dir.percorso() / "away", dir.percorso() / "data");
+    dir.scrivi("data/CN12A_20250051000.TXT", test::file_sondaggio("Cind", " 9.0"));
+    const test::Esito di_nuovo = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(di_nuovo.stato, 0);
+    EXPECT_EQ(oggi(di_nuovo),
+              "05/01/2025 plotftEs6.gif: 3 values, 1 no-layer, forecast drawn, published");
+    const auto dopo = archivi();
+    EXPECT_NE(dopo.at("base/previous_ftEs_plots/2025005.gif"),
+              archivio_iniziale.at("base/previous_ftEs_plots/2025005.gif"));
+    EXPECT_EQ(dopo.at("base/previous_ftEs_plots/2025004.gif"),
+              archivio_iniziale.at("base/previous_ftEs_plots/2025004.gif"));
+    // A backfill is the operator's redraw: it replaces even an empty day's copy.
+    fs::remove_all(dir.percorso() / "data");
+    dir.crea_cartella("data");
+    EXPECT_EQ(esegui(dir.percorso(), "--backfill 2025-01-05").stato, 0);
+    EXPECT_NE(archivi().at("base/previous_ftEs_plots/2025005.gif"),
+              dopo.at("base/previous_ftEs_plots/2025005.gif"));
+}
+
+TEST_F(Guasti, AMissingArchiveFolderIsNamedWithItsFixAndTheCurrentChartsStillPublished) {
+    fs::remove_all(archivio());
+#ifdef _WIN32
+    const std::string sistema = "The system cannot find the path specified";
+#else
+    const std::string sistema = "No such file or directory";
+#endif
+    const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(e.stato, 1);
+    EXPECT_EQ(riepilogo(e.err, "05/01/2025"),
+              "05/01/2025 plotftEs6.gif: 2 values, 1 no-layer, forecast drawn, published, archive "
+              "copy not written (archive GIF: cannot create a file in the target folder (" +
+                  sistema + "); the folder " + test::nativo("base/previous_ftEs_plots/") +
+                  " is missing: create it)");
+    for (int slot = 1; slot <= 6; ++slot) {
+        EXPECT_TRUE(fs::exists(web() / ("plotftEs" + std::to_string(slot) + ".gif"))) << slot;
+    }
+}
+
+}  // namespace
+}  // namespace ftes
