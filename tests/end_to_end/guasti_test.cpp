@@ -5,6 +5,7 @@
 // own. Faults that cannot be made for real are made by strace, which fails one call on one path.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <sstream>
 #include <vector>
@@ -231,9 +232,9 @@ TEST_F(Guasti, TheArchiveIsKeptWithoutDataWrittenWhereItLacksAndReplacedWithNewD
 TEST_F(Guasti, AMissingArchiveFolderIsNamedWithItsFixAndTheCurrentChartsStillPublished) {
     fs::remove_all(archivio());
 #ifdef _WIN32
-    const std::string sistema = "The system cannot find the path specified";
+    const std::string sistema = test::testo_errore_sistema(3);  // ERROR_PATH_NOT_FOUND
 #else
-    const std::string sistema = "No such file or directory";
+    const std::string sistema = test::testo_errore_sistema(ENOENT);
 #endif
     const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     EXPECT_EQ(e.stato, 1);

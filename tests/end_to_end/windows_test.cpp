@@ -194,11 +194,9 @@ TEST_F(StazioneWindows, ASoundingLockedByAnotherProgramIsToldInWindowsOwnWordsWi
         CloseHandle(altro);
         EXPECT_EQ(e.stato, 3) << e.err;
         const std::string detto =
-            intervallo ? ": cannot read: The process cannot access the file because another "
-                         "process has locked a portion of the file; skipped"
-                       : ": cannot open: The process cannot access the file because it is being "
-                         "used by another process; skipped";
-        EXPECT_NE(e.err.find(testo(sondaggio) + detto), std::string::npos) << e.err;
+            intervallo ? ": cannot read: " + test::testo_errore_sistema(ERROR_LOCK_VIOLATION)
+                       : ": cannot open: " + test::testo_errore_sistema(ERROR_SHARING_VIOLATION);
+        EXPECT_NE(e.err.find(testo(sondaggio) + detto + "; skipped"), std::string::npos) << e.err;
         EXPECT_NE(e.err.find(" 1 unreadable, forecast drawn, published, archive copy kept"),
                   std::string::npos)
             << e.err;

@@ -15,6 +15,7 @@
 
 #include "support/cartella_temporanea.h"
 #include "support/piantati.h"
+#include "support/processo.h"
 
 namespace ftes::platform {
 namespace {
@@ -300,7 +301,7 @@ TEST(WindowsPaths, AFileLockedByAnotherProgramIsRefusedNotWaitedFor) {
     EXPECT_FALSE(f.is_open());
     EXPECT_EQ(f.failure(), OpenFailure::refused);
     // The system's own words: a sharing violation.
-    EXPECT_NE(f.error().find("being used by another process"), std::string::npos) << f.error();
+    EXPECT_EQ(f.error(), test::testo_errore_sistema(ERROR_SHARING_VIOLATION));
     CloseHandle(bloccato);
     EXPECT_TRUE(InputFile(p.string()).is_open());
 }

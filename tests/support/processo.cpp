@@ -1,6 +1,7 @@
 #include "support/processo.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "support/cartella_temporanea.h"
@@ -19,6 +20,18 @@ namespace ftes::test {
 namespace fs = std::filesystem;
 
 #ifdef _WIN32
+
+std::string testo_errore_sistema(int codice) {
+    wchar_t* testo = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(codice), 0, reinterpret_cast<wchar_t*>(&testo), 0, nullptr);
+    std::wstring w = n > 0 && testo != nullptr ? std::wstring(testo, n) : std::wstring();
+    if (testo != nullptr) LocalFree(testo);
+    while (!w.empty() && (w.back() == L'\n' || w.back() == L'\r' || w.back() == L'.')) w.pop_back();
+    const std::u8string u = fs::path(w).u8string();
+    return std::string(u.begin(), u.end());
+}
 
 namespace {
 
@@ -101,6 +114,10 @@ std::optional<fs::path> trova_programma(const std::string&) {
 }
 
 #else
+
+std::string testo_errore_sistema(int codice) {
+    return std::strerror(codice);
+}
 
 Esito esegui_programma(const fs::path& programma, const std::vector<std::string>& argomenti,
                        const fs::path& cartella, const std::vector<std::string>& ambiente,

@@ -24,6 +24,10 @@ Esito esegui_programma(const std::filesystem::path& programma,
                        const std::vector<std::string>& ambiente = {},
                        std::chrono::seconds limite = std::chrono::seconds(60));
 
+// The system's own words for an error code (errno on POSIX, a Windows system error code), as
+// the program reports it: without a final period or line end.
+std::string testo_errore_sistema(int codice);
+
 // The program of that name on the PATH, if there is one.
 std::optional<std::filesystem::path> trova_programma(const std::string& nome);
 
