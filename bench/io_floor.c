@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* ftes-io-floor: the file-system calls of one batch run and nothing else, as the least a run
  * can cost. Written in C so that no C++ runtime is loaded or started. Run in a station folder,
  * with the same six days as ftes-charts --date:

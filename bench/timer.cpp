@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ftes-bench-timer: runs commands as processes, alternating them, and prints for each the
 // median wall time and CPU time (user + system) over the runs and the peak resident memory of
 // its hungriest run, then the ratio of each command's median wall time to the last command's.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-building the Windows program on Debian with MinGW-w64 (g++-mingw-w64-x86-64-posix).
 # The tests run under Wine: CTest starts each Windows program through it.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration reader on arbitrary bytes: six lines at most, each bounded, whatever the
 // encoding (UTF-8, another code page, UTF-16 with its mark); what --verbose would echo of them
 // is always UTF-8 without control characters. The backfill range reader takes the same bytes.

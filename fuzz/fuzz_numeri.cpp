@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number reading on arbitrary text, and its conversion to a 16-bit integer.
 #include <cmath>
 #include <cstddef>

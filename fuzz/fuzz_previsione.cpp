@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The forecast reader on arbitrary bytes: line 2 becomes 24 values, whatever it holds.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A sounding file on arbitrary bytes: the station key of line 1 and the value column of line 8.
 #include <cstddef>
 #include <cstdint>

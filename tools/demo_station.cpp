@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ftes-demo-station: lays out a realistic demo station for ftes-charts in a folder: varnel.ini,
 // the forecast files of every month touched and the sounding files of a kind-2 station for the
 // six days (or as many as asked) ending on a date. The same seed always gives the same files.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages the project needs when they are missing: with apt-get as root,
 # through sudo otherwise, or prints the command to run when neither is possible.
 # Usage: ensure_packages pkg...

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The six-line configuration file "varnel.ini": lines 2, 4 and 6 are the base folder, the
 // sounding-file folder and the chart folder; lines 1, 3 and 5 are labels.
 #pragma once

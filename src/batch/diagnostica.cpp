@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/diagnostica.h"
 
 #include <string>

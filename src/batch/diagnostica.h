@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reports of absorbed failures. The batch does not stop for a failure of one input or one chart;
 // with --verbose each one it skipped is told on stderr, one line each, and without it the run is
 // silent. What stops a whole run before it writes anything is told in any case.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The daily batch driver and its preparation steps.
 #include "batch/form1.h"
 
@@ -148,12 +149,13 @@ void Form1::leggi_configurazione() {
         righe = *utf16.righe;
     }
     in_utf8(righe);
-    std::string* destinazioni[6] = {&riga_etichetta, &percorso_base,  &riga_etichetta,
-                                    &percorso_dati,  &riga_etichetta, &percorso_figure};
-    for (std::size_t i = 0; i < righe.size(); ++i) {
+    // Lines 1, 3 and 5 are labels; 2, 4 and 6 the folders.
+    std::string* cartelle[6] = {nullptr,        &percorso_base, nullptr,
+                                &percorso_dati, nullptr,        &percorso_figure};
+    for (std::size_t i = 1; i < righe.size(); i += 2) {
         if (righe[i]) {
-            *destinazioni[i] = (i % 2 == 1) ? adatta_cartella(*righe[i]) : *righe[i];
-        } else if (i % 2 == 1) {
+            *cartelle[i] = adatta_cartella(*righe[i]);
+        } else {
             diagnostica.segnala("configuration", percorso,
                                 "line " + std::to_string(i + 1) + " missing; that folder is empty");
         }
@@ -166,18 +168,12 @@ void Form1::ferma_configurazione(const std::string& percorso, const std::string&
 }
 
 void Form1::riempi_tabella_giorni() {
-    for (indice_data = -5; indice_data <= 0; ++indice_data) {
+    for (int indice_data = -5; indice_data <= 0; ++indice_data) {
         metti_giorno(static_cast<std::size_t>(indice_data + 6), calcola_giorno(oggi, indice_data));
     }
-    indice_data = 0;
 }
 
 void Form1::metti_giorno(std::size_t slot, const GiornoCalcolato& g) {
-    data_corrente = g.data_corrente;
-    giorno = g.giorno;
-    mese = g.mese;
-    anno = g.anno;
-    capodanno = g.capodanno;
     giorno_anno.at(slot) = g.giorno_anno;
     mese_anno.at(slot) = g.mese_anno;
     data_estesa.at(slot) = g.data_estesa;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chart window: it holds the whole state of a run, its drawing area is the canvas, and its
 // operations are the batch's routines. Each operation is defined in the folder of the
 // subsystem it belongs to (batch, canvas, curves, export).
@@ -79,7 +80,6 @@ class Form1 {
 
     // configuration
     std::string cartella_corrente;
-    std::string riga_etichetta;
     std::string percorso_base;
     std::string percorso_dati;
     std::string percorso_figure;
@@ -91,10 +91,6 @@ class Form1 {
     std::array<std::string, 7> giorno_anno;
     std::array<std::string, 7> mese_anno;
     std::array<std::string, 7> data_estesa;
-
-    // working fields of the day-table computation
-    std::int16_t indice_data = 0;
-    std::string data_corrente, giorno, mese, anno, capodanno;
 
     // canvas margins in chart units
     std::int16_t margine_sup = 0, margine_inf = 0, margine_dx = 0, margine_sx = 0;
@@ -147,7 +143,7 @@ class Form1 {
     void disegna_giornata();
     // The summary line of the chart just exported.
     std::string riepilogo() const;
-    // Puts a computed day in a slot of the day table, with its working texts.
+    // Puts a computed day in a slot of the day table.
     void metti_giorno(std::size_t slot, const GiornoCalcolato& g);
     // varnel.ini is there but cannot be read: the run stops before it writes anything.
     void ferma_configurazione(const std::string& percorso, const std::string& motivo);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ftes-charts: the daily batch that draws and publishes the six ftEs charts.
 #include <chrono>
 #include <iostream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/riga_comando.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operator's command line. With no arguments the batch charts the six days ending today.
 #pragma once
 

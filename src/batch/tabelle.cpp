@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/tabelle.h"
 
 namespace ftes {
@@ -18,8 +19,6 @@ GiornoCalcolato calcola_giorno(std::chrono::year_month_day oggi, int indice_data
     g.giorno = due_cifre(static_cast<int>(static_cast<unsigned>(data.day())));
     g.mese = due_cifre(static_cast<int>(static_cast<unsigned>(data.month())));
     g.anno = std::to_string(static_cast<int>(data.year()));
-    g.data_corrente = g.anno + "-" + g.mese + "-" + g.giorno;
-    g.capodanno = "1/1/" + g.anno;
 
     const year_month_day primo_gennaio{data.year(), January, day{1}};
     const auto numero = (sys_days{data} - sys_days{primo_gennaio}).count() + 1;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The minute table and the day table: the texts from which sounding-file names, forecast-file
 // names, archive names and the chart caption are formed.
 #pragma once
@@ -13,16 +14,14 @@ std::string due_cifre(int numero);
 // Minute slot k (1 to 60): "01" to "59" for k up to 59, "00" for slot 60.
 std::string testo_minuto(int indice_minuto);
 
-// Everything one day slot of the day table holds, with the working texts it is computed from.
+// Everything one day slot of the day table holds, with the texts it is formed from.
 struct GiornoCalcolato {
-    std::string data_corrente;  // the date as yyyy-mm-dd
-    std::string giorno;         // two-digit day of the month
-    std::string mese;           // two-digit month
-    std::string anno;           // four-digit year
-    std::string capodanno;      // "1/1/" followed by the year
-    std::string giorno_anno;    // day of the year, three digits, 001 to 366
-    std::string mese_anno;      // month key mmyyyy
-    std::string data_estesa;    // display date dd/mm/yyyy
+    std::string giorno;       // two-digit day of the month
+    std::string mese;         // two-digit month
+    std::string anno;         // four-digit year
+    std::string giorno_anno;  // day of the year, three digits, 001 to 366
+    std::string mese_anno;    // month key mmyyyy
+    std::string data_estesa;  // display date dd/mm/yyyy
 };
 
 // The day that lies indice_data days (negative: before) from oggi, by the calendar.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas/bmp.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing the canvas as an 8-bit paletted BMP file image: one byte a pixel, the chart's few
 // colours in the palette, so that the picture is read back without any colour reduction.
 #pragma once

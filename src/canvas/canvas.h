@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drawing surface of the chart window: an off-screen raster with a linear user scale. Each
 // pixel holds an index into the canvas's palette of the colours drawn so far (a chart has seven),
 // so the picture is a third of the size of an RGB one and needs no colour reduction for a GIF.

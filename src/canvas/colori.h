@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every colour the charts are drawn with.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas/cornice.h"
 
 #include "canvas/colori.h"

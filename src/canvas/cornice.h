@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fixed part of every chart: frame, grid, tick labels and axis titles.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chart window's canvas operations: setting up its size and scale, the chart frame, the
 // caption and clearing.
 #include "batch/form1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a number out of a text from a forecast or sounding file.
 #pragma once
 

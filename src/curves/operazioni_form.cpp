@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chart window's curve operations: the forecast curve, station recognition and the
 // observed ftEs of the day.
 #include <optional>

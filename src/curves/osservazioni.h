@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What one sounding file says: line 8, characters 16 to 19, holds "N/A", "NO" or ftEs in MHz.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "curves/previsione.h"
 
 #include "curves/lettura_numeri.h"

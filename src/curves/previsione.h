@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The monthly forecast of ftEs: line 2 of the forecast file holds 24 hourly values in fields of
 // five characters (a blank, whole MHz in two characters, the decimal point, tenths).
 #pragma once

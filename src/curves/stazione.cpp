@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "curves/stazione.h"
 
 namespace ftes {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recognising the station from its own files, and the names of its sounding files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/lettura_bmp.h"
 
 #include <algorithm>

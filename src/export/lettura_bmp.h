@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: MIT
 // Reading the chart canvas's own BMP: uncompressed, 8-bit palette indices after a 40-byte info
-// header. Every other BMP is left to the general decoder.
+// header. It is the only kind of BMP a run writes and reads back.
 #pragma once
 
 #include <cstddef>

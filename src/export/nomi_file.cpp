@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "export/nomi_file.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Names of the files one chart is published as. Each is a plain concatenation of a configured
 // folder text and fixed parts; nothing adds a separator and nothing creates folders.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Publishing one finished chart: the canvas goes to a temporary BMP, the image component turns
 // it into the slot's current GIF and its archive GIF (only the archive GIF in a backfill), and
 // the BMP is removed. The first step that fails ends the export; what was published before
@@ -25,7 +26,7 @@ void Form1::salva_figura(const std::string& file_previsioni) {
     if (!solo_archivio) {
         const std::string corrente =
             esportazione::nome_gif_corrente(percorso_figure, indice_giorno);
-        if (!wpdlx1.salva_gif(corrente, false)) {
+        if (!wpdlx1.salva_gif(corrente)) {
             return fallisce("current GIF", corrente, wpdlx1.messaggio());
         }
         corrente_pubblicata = true;
@@ -34,7 +35,7 @@ void Form1::salva_figura(const std::string& file_previsioni) {
         percorso_base, file_previsioni, slot < giorno_anno.size() ? giorno_anno[slot] : "");
     if (conserva_archivio(archivio)) {
         archivio_conservato = true;
-    } else if (!wpdlx1.salva_gif(archivio, false, platform::Durability::flushed)) {
+    } else if (!wpdlx1.salva_gif(archivio, platform::Durability::flushed)) {
         // The archive is the station's long-term record: it is on the disk before the run goes
         // on. A new station often lacks its folder; the message says what to do.
         const std::string cartella = esportazione::cartella_archivio(percorso_base);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pictures in the indexed colours of a GIF.
 #pragma once
 
@@ -14,10 +15,5 @@ struct ImmagineIndicizzata {
     std::vector<canvas::Rgb> tavolozza;  // at most 256 colours
     std::vector<std::uint8_t> indici;    // one palette index per pixel, rows top to bottom
 };
-
-// The indexed form of an RGB picture. A picture of at most 256 colours keeps exactly its
-// colours, in order of first appearance; a picture with more is reduced to the fixed 3-3-2
-// palette (no dithering).
-ImmagineIndicizzata indicizza(const std::uint8_t* rgb, int larghezza, int altezza);
 
 }  // namespace ftes::esportazione

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The image component on the chart window: it loads a BMP picture and writes it as GIF files.
 // Like a library handle, it keeps the error of its last failed call.
 #pragma once
@@ -31,10 +32,9 @@ class Wpdlx {
 
     // Takes the picture of the BMP at the path for the next calls.
     virtual bool carica_bmp(const std::string& percorso);
-    // Writes the picture as a GIF at the path, replacing any file of that name only once the
-    // new one is complete. interlacciata selects an interlaced GIF; a flushed GIF is on the disk
-    // when the call returns.
-    virtual bool salva_gif(const std::string& percorso, bool interlacciata,
+    // Writes the picture as a GIF (not interlaced) at the path, replacing any file of that name
+    // only once the new one is complete; a flushed GIF is on the disk when the call returns.
+    virtual bool salva_gif(const std::string& percorso,
                            platform::Durability durata = platform::Durability::ordinary);
     // Lets go of the picture; the BMP file is no longer needed.
     virtual bool chiudi_immagine();
@@ -50,10 +50,9 @@ class Wpdlx {
     void libera();
 
     ImmagineIndicizzata immagine_;
-    // The picture encoded as a GIF by the last salva_gif, reused while the picture and the
-    // interlacing stay the same: the current and the archive chart are one encoding.
+    // The picture encoded as a GIF by the last salva_gif, reused while the picture stays the
+    // same: the current and the archive chart are one encoding.
     std::vector<unsigned char> gif_;
-    bool gif_interlacciata_ = false;
     ErroreImmagine errore_ = ErroreImmagine::nessuno;
     std::string messaggio_;
 };

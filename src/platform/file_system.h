@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File-system and calendar services of the host platform. Everything that differs between
 // POSIX and Windows sits behind these declarations: file_system_posix.cpp and
 // file_system_win.cpp are the only files of the project that call the system directly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // POSIX implementation of the platform services declared in file_system.h.
 #include <dirent.h>
 #include <fcntl.h>

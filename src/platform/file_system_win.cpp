@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows implementation of the platform services declared in file_system.h. Texts are UTF-8
 // inside the program and UTF-16 at every system call (the W functions); paths that would pass
 // MAX_PATH take the long form \\?\.

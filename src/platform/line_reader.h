@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bounded reading of text lines. A line ends at CR, CR LF or LF; the line end is not part of the
 // line, and a last line without a line end is read up to the end of the file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UTF-8, the text of names and paths inside the program on every platform.
 #pragma once
 

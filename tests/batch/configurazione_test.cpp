@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "batch/configurazione.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "canvas/cornice.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "curves/lettura_numeri.h"
 
 #include <gtest/gtest.h>

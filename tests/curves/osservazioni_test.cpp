@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "curves/osservazioni.h"
 
 #include <gtest/gtest.h>

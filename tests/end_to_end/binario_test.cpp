@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built ftes-charts binary run as an operator's scheduler runs it.
 #include <gtest/gtest.h>
 

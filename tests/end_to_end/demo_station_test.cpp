@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The demo station generator, read back by the batch.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs that end at the worst moment and a power cut's view of the disk: every published chart
 // stays whole, the next run tidies up what a killed one left, and the archive is flushed before
 // and after its rename. Linux only: the run is observed with strace and killed by a small

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operator's view of a run: the archive backfill and the summary line of every chart.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a shared folder may hold by mistake or malice, and runs that end at the worst moment:
 // the built batch never writes through a planted link, never hangs on a pipe or device, leaves
 // every published chart whole and flushes the archive before it counts on it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows program as a station's Windows PC runs it: a varnel.ini with drive-letter folders
 // ending in a backslash, CR LF lines, spaces and a non-ASCII letter in the folder names, saved
 // in UTF-8 or in the ANSI code page as the replaced program's varnel.ini was.
@@ -181,7 +182,11 @@ TEST_F(StazioneWindows, ASoundingLockedByAnotherProgramIsToldInWindowsOwnWordsWi
     const auto archivio =
         test::leggi_file(stazione_ / "base" / "previous_ftEs_plots" / "2025005.gif");
     // Opened without sharing, or locked by range as a sounder's program may while it writes.
+    // Wine keeps range locks from writers but not from readers: there the range is left out.
+    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     for (const bool intervallo : {false, true}) {
+        if (intervallo && wine) continue;
+        SCOPED_TRACE(intervallo ? "locked by range" : "opened without sharing");
         const HANDLE altro =
             CreateFileW(sondaggio.c_str(), GENERIC_READ, intervallo ? FILE_SHARE_READ : 0, nullptr,
                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
@@ -18,7 +19,6 @@
 #include "canvas/bmp.h"
 #include "export/lettura_bmp.h"
 #include "export/nomi_file.h"
-#include "export/tavolozza.h"
 #include "export/wpdlx.h"
 #include "support/cartella_temporanea.h"
 #include "support/gif.h"
@@ -209,7 +209,7 @@ TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
     rlimit piccolo = vecchio;
     piccolo.rlim_cur = 64;
     setrlimit(RLIMIT_FSIZE, &piccolo);
-    const bool scritto = componente.salva_gif((web() / "plotftEs6.gif").string(), false);
+    const bool scritto = componente.salva_gif((web() / "plotftEs6.gif").string());
     setrlimit(RLIMIT_FSIZE, &vecchio);
     EXPECT_FALSE(scritto);
     EXPECT_EQ(componente.errore(), esportazione::ErroreImmagine::scrittura_gif);
@@ -234,7 +234,7 @@ TEST_F(Pubblicazione, AChartHeldOpenIsReplacedOnceLetGoOrLeftByteIdentical) {
     HANDLE aperto = tieni();
     ASSERT_NE(aperto, INVALID_HANDLE_VALUE);
     const auto inizio = std::chrono::steady_clock::now();
-    EXPECT_FALSE(componente.salva_gif(grafico.string(), false));
+    EXPECT_FALSE(componente.salva_gif(grafico.string()));
     EXPECT_GE(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(500));
     EXPECT_EQ(componente.errore(), esportazione::ErroreImmagine::sostituzione);
     EXPECT_NE(componente.messaggio().find("held open"), std::string::npos)
@@ -249,7 +249,7 @@ TEST_F(Pubblicazione, AChartHeldOpenIsReplacedOnceLetGoOrLeftByteIdentical) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         CloseHandle(aperto);
     });
-    EXPECT_TRUE(componente.salva_gif(grafico.string(), false)) << componente.messaggio();
+    EXPECT_TRUE(componente.salva_gif(grafico.string())) << componente.messaggio();
     lettore.join();
     EXPECT_NE(test::leggi_file(grafico), prima);
 }
@@ -264,44 +264,35 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
     const std::string bmp = (dir.percorso() / "g.bmp").string();
     ASSERT_EQ(tela.capture_bmp(bmp), "");
     esportazione::Wpdlx c;
-    EXPECT_FALSE(c.salva_gif((dir.percorso() / "none.gif").string(), false));
+    EXPECT_FALSE(c.salva_gif((dir.percorso() / "none.gif").string()));
     EXPECT_EQ(c.errore(), esportazione::ErroreImmagine::nessuna_immagine);
     ASSERT_TRUE(c.carica_bmp(bmp));
-    for (const bool interlacciata : {false, true}) {
-        const std::string gif = (dir.percorso() / "g.gif").string();
-        ASSERT_TRUE(c.salva_gif(gif, interlacciata));
-        const auto d = test::decodifica_gif(gif);
-        ASSERT_TRUE(d);
-        for (int row : {0, 1, 7, 100, 230}) {
-            for (int i = 0; i < 3; ++i) EXPECT_EQ(d->at(i, row), colori[i]);
-            EXPECT_EQ(d->at(3, row), (canvas::Rgb{0, 0, 0}));
-        }
+    const std::string gif = (dir.percorso() / "g.gif").string();
+    ASSERT_TRUE(c.salva_gif(gif));
+    const auto d = test::decodifica_gif(gif);
+    ASSERT_TRUE(d);
+    for (int row : {0, 1, 7, 100, 230}) {
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(d->at(i, row), colori[i]);
+        EXPECT_EQ(d->at(3, row), (canvas::Rgb{0, 0, 0}));
     }
     EXPECT_FALSE(c.carica_bmp((dir.percorso() / "missing.bmp").string()));
     EXPECT_EQ(c.errore(), esportazione::ErroreImmagine::bmp_illeggibile);
     dir.scrivi("bad.bmp", "BM not really a bitmap");
     EXPECT_FALSE(c.carica_bmp((dir.percorso() / "bad.bmp").string()));
-    EXPECT_FALSE(c.salva_gif((dir.percorso() / "after.gif").string(), false));
-    // Pictures of other formats are refused before any decoder sees them: a PNM header with
-    // a width of 55 digits once overflowed the general decoder's integer reading.
+    EXPECT_FALSE(c.salva_gif((dir.percorso() / "after.gif").string()));
+    // Only the canvas's own kind of BMP is read: other formats, and BMPs of 24 bits a pixel,
+    // are refused with the reason.
     dir.scrivi("pnm.bmp", "P5\n" + std::string(55, '5') + "\n");
-    EXPECT_FALSE(c.carica_bmp((dir.percorso() / "pnm.bmp").string()));
-    EXPECT_NE(c.messaggio().find("not a BMP"), std::string::npos);
-    // A BMP that is not the canvas's own (24 bits a pixel) goes through the general decoder and
-    // keeps its exact colours too.
     dir.scrivi("foreign.bmp",
                bmp_24(3, 2, {255, 0, 0, 1, 2, 3, 255, 0, 0, 9, 9, 9, 1, 2, 3, 0, 0, 0}));
-    ASSERT_TRUE(c.carica_bmp((dir.percorso() / "foreign.bmp").string())) << c.messaggio();
-    ASSERT_TRUE(c.salva_gif((dir.percorso() / "foreign.gif").string(), false));
-    const auto d = test::decodifica_gif((dir.percorso() / "foreign.gif").string());
-    ASSERT_TRUE(d);
-    EXPECT_EQ(d->at(0, 0), (canvas::Rgb{255, 0, 0}));
-    EXPECT_EQ(d->at(1, 0), (canvas::Rgb{1, 2, 3}));
-    EXPECT_EQ(d->at(0, 1), (canvas::Rgb{9, 9, 9}));
-    EXPECT_EQ(d->at(2, 1), (canvas::Rgb{0, 0, 0}));
+    for (const char* nome : {"pnm.bmp", "foreign.bmp"}) {
+        EXPECT_FALSE(c.carica_bmp((dir.percorso() / nome).string())) << nome;
+        EXPECT_NE(c.messaggio().find("not an uncompressed 8-bit paletted BMP"), std::string::npos)
+            << c.messaggio();
+    }
 }
 
-TEST(BmpReading, TheCanvasBmpReadsLikeTheGeneralDecoderWithOnlyTheColoursItUses) {
+TEST(BmpReading, TheCanvasBmpReadsLikeAnIndependentDecoderWithOnlyTheColoursItUses) {
     // A palette with an unused colour and a colour twice, that the picture uses in another order.
     const std::vector<canvas::Rgb> tavolozza = {
         {0, 0, 0}, {7, 7, 7}, {255, 255, 0}, {100, 100, 100}, {255, 255, 0}};
@@ -362,23 +353,6 @@ TEST(BmpReading, TheCanvasBmpReadsLikeTheGeneralDecoderWithOnlyTheColoursItUses)
     EXPECT_FALSE(guasta(47, 1));     // a palette of more than 256 colours
     EXPECT_FALSE(esportazione::leggi_bmp_8(buona.data(), buona.size() - 1, 4096).has_value());
     EXPECT_FALSE(esportazione::leggi_bmp_8(buona.data(), buona.size(), 3).has_value());
-}
-
-TEST(ImagePalette, ExactUpTo256ColoursThenAFixedPalette) {
-    std::vector<std::uint8_t> rgb;
-    for (int i = 0; i < 256; ++i)
-        rgb.insert(rgb.end(), {std::uint8_t(i), 7, std::uint8_t(255 - i)});
-    auto img = esportazione::indicizza(rgb.data(), 16, 16);
-    ASSERT_EQ(img.tavolozza.size(), 256u);
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(img.tavolozza[img.indici[std::size_t(i)]],
-                  (canvas::Rgb{std::uint8_t(i), 7, std::uint8_t(255 - i)}));
-    }
-    rgb.insert(rgb.end(), {1, 2, 3});
-    img = esportazione::indicizza(rgb.data(), 257, 1);
-    EXPECT_EQ(img.tavolozza.size(), 256u);
-    EXPECT_EQ(img.indici.size(), 257u);
-    EXPECT_EQ(img.tavolozza[img.indici[0]], (canvas::Rgb{0, 0, 255}));  // nearest 3-3-2 colour
 }
 
 TEST(ExportNames, CurrentArchiveAndTemporaryNames) {

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The Task Scheduler definition shipped for Windows: well-formed XML that schtasks takes, a daily
 run of ftes-charts.exe started in the station folder, for an account that runs whether or not
 anyone is logged on, a missed run made up, never two at once, never one for ever. Usage: attivita_windows.py FILE"""

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The manual page: groff renders it with no warning, and every option that --help lists is in
 # it, set in bold as an option. Usage: manuale.sh MANUAL_PAGE BINARY
 set -eu

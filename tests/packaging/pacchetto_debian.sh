@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The Debian package as it will be installed: unpacked, it holds the program, its manual page,
 # the systemd units, the documentation and the web page, and its program runs a small station.
 # Usage: pacchetto_debian.sh PACKAGE.deb VERSION DEMO_GENERATOR

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The web page in a real browser (headless Chromium), opened from the disk beside the demo
 # station's charts: all six charts decode at 286 pixels wide, they are fetched again after 10
 # minutes (virtual time), a missing chart keeps the layout, and a phone screen needs no

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The systemd units as installed: systemd-analyze verify has nothing to say about them (the
 # program path set to the built binary, which must exist), and each service is exposed no more
 # than 0.5 on systemd-analyze security's scale of 10. Exit 77 (skipped) without systemd.

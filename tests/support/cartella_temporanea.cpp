@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/cartella_temporanea.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fresh folder per test, removed afterwards, with small helpers to lay out station files.
 #pragma once
 

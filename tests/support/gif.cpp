@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/gif.h"
 
 #include <gif_lib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding a published GIF back into pixels, to check what the operators will see.
 #pragma once
 

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* A run killed at a chosen moment, for tests: loaded into ftes-charts with LD_PRELOAD, it counts
  * the calls of one file-system function and kills the process with SIGKILL just before the
  * call numbered in FTES_UCCIDI, as in FTES_UCCIDI=rename:5. Nothing else changes. */

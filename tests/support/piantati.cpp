@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/piantati.h"
 
 #ifndef _WIN32

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Things that are not regular files, planted where the batch expects one: what a shared folder
 // may hold by mistake or by malice.
 #pragma once

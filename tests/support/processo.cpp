@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/processo.h"
 
 #include <cstdlib>

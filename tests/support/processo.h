@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Running a program as an operator's scheduler does: in a folder of its own, with its output
 // collected, and stopped if it runs far longer than a run ever takes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/stazione_di_prova.h"
 
 #include <algorithm>

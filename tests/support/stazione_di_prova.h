@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small kind-2 station run by the built batch, as the end-to-end tests use it.
 #pragma once
 
