@@ -182,7 +182,8 @@ TEST_F(StazioneWindows, ASoundingLockedByAnotherProgramIsToldInWindowsOwnWordsWi
     const auto archivio =
         test::leggi_file(stazione_ / "base" / "previous_ftEs_plots" / "2025005.gif");
     // Opened without sharing, or locked by range as a sounder's program may while it writes.
-    // Wine keeps range locks from writers but not from readers: there the range is left out.
+    // Wine lets a reader through a range that another process locked, as Windows does not:
+    // there the range lock is left out.
     const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     for (const bool intervallo : {false, true}) {
         if (intervallo && wine) continue;
