@@ -88,13 +88,13 @@ void Form1::disegna_giornata() {
     passo("chart frame", [this] { disegno_dello_stage(); });
     passo("forecast curve", [&] { grafico_previsione(file_previsioni); });
     passo("observed values", [&] { grafico_valori_autoscalati(file_previsioni); });
-    passo("caption", [this] { imposta_posizione(75, 210); });
+    passo("caption", [this] { area.set_position(75, 210); });
     passo("caption", [this] {
-        stampa_testo("Date: " + data_estesa[static_cast<std::size_t>(indice_giorno)]);
+        area.print_text("Date: " + data_estesa[static_cast<std::size_t>(indice_giorno)]);
     });
     passo("export", [&] { salva_figura(file_previsioni); });
     passo("summary", [this] { diagnostica.riassumi(riepilogo()); });
-    passo("clear", [this] { pulisci(); });
+    passo("clear", [this] { area.clear(); });
     input_illeggibili += illeggibili;
     archivi_conservati += archivio_conservato;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The chart window: it holds the whole state of a run, its drawing area is the canvas, and its
-// operations are the batch's routines. Each operation is defined in the folder of the
-// subsystem it belongs to (batch, canvas, curves, export).
+// operations are the batch's routines, each a short composition of what the subsystems offer
+// (canvas, curves, export).
 #pragma once
 
 #include <array>
@@ -37,7 +37,6 @@ class Form1 {
     // componente: the image component to publish with; the standard one when none is given.
     explicit Form1(std::chrono::year_month_day oggi, Diagnostica diagnostica = Diagnostica{},
                    std::unique_ptr<esportazione::Wpdlx> componente = nullptr);
-    virtual ~Form1() = default;
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -51,27 +50,19 @@ class Form1 {
     // Exit status of the run (see StatoUscita).
     int stato_uscita() const;
 
-    // --- batch: preparation ---
-    virtual void riempi_minuti();
-    virtual void leggi_configurazione();
-    virtual void riempi_tabella_giorni();
+    // The preparation.
+    void riempi_minuti();
+    void leggi_configurazione();
+    void riempi_tabella_giorni();
 
-    // --- canvas ---
-    virtual void impostazioni_dimensioni_e_scala_del_form();
-    virtual void disegno_dello_stage();
-    virtual void imposta_posizione(float x, float y);
-    virtual void stampa_testo(const std::string& testo);
-    virtual void pulisci();
-
-    // --- curves ---
-    virtual void grafico_previsione(const std::string& file_previsioni);
-    virtual void grafico_valori_autoscalati(const std::string& file_previsioni);
+    // The steps of one chart, in the order the driver runs them.
+    void impostazioni_dimensioni_e_scala_del_form();
+    void disegno_dello_stage();
+    void grafico_previsione(const std::string& file_previsioni);
+    void grafico_valori_autoscalati(const std::string& file_previsioni);
+    void salva_figura(const std::string& file_previsioni);
+    // The station's kind (0: none), its hour labels put in etichette_ore.
     std::int16_t riconosci_stazione();
-    std::string nome_file_sondaggio(std::int16_t tipo_stazione, const std::string& file_previsioni,
-                                    int ora, int indice_minuto) const;
-
-    // --- export ---
-    virtual void salva_figura(const std::string& file_previsioni);
 
     // --- state ---
     const std::chrono::year_month_day oggi;
@@ -91,9 +82,6 @@ class Form1 {
     std::array<std::string, 7> giorno_anno;
     std::array<std::string, 7> mese_anno;
     std::array<std::string, 7> data_estesa;
-
-    // canvas margins in chart units
-    std::int16_t margine_sup = 0, margine_inf = 0, margine_dx = 0, margine_sx = 0;
 
     // hour labels of the recognised station, slots 0 to 23 (24 never used)
     std::array<std::string, 25> etichette_ore;

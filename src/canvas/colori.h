@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Every colour the charts are drawn with.
+// Every colour the charts are drawn with, and the size of their dots.
 #pragma once
 
 #include "canvas/rgb.h"
@@ -13,5 +13,8 @@ inline constexpr canvas::Rgb griglia{100, 100, 100};       // grid, grey
 inline constexpr canvas::Rgb previsione{255, 255, 255};    // forecast dots and lines, white
 inline constexpr canvas::Rgb osservato{255, 0, 0};         // observed dots and links, light red
 inline constexpr canvas::Rgb assenza_strato{255, 153, 0};  // no-layer ticks, orange
+
+// The radius of a chart's dots, in chart units.
+inline constexpr float raggio_punto = 2;
 
 }  // namespace ftes::colori

@@ -20,4 +20,14 @@ struct PassoCornice {
 
 void disegna_cornice(Canvas& area);
 
+// The chart's margins around the plot range (0..240 across, 0..190 up), in chart units.
+struct Margini {
+    int sup, inf, dx, sx;
+};
+inline constexpr Margini margini{25, 45, 10, 35};
+
+// Sizes the canvas for the chart and maps the plot range with its margins onto it. Throws
+// std::invalid_argument as Canvas::set_size and set_scale do.
+void imposta_dimensioni_e_scala(Canvas& area, const Margini& m = margini);
+
 }  // namespace ftes::canvas

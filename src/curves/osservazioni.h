@@ -2,7 +2,15 @@
 // What one sounding file says: line 8, characters 16 to 19, holds "N/A", "NO" or ftEs in MHz.
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
+
+#include "canvas/canvas.h"
+#include "platform/file_system.h"
+#include "platform/line_reader.h"
 
 namespace ftes {
 
@@ -24,5 +32,40 @@ int scarto_minuto(int minuto);
 // A value point at x_punto is linked to the previous one when they lie 2 or 3 tenths of an hour
 // apart, as two soundings a quarter of an hour apart always do, and the previous value is not 0.
 bool collegamento_dovuto(int x_punto, int x_prec, int valore_prec);
+
+// How far a sounding file held by the reader was read: line 8 is in riga, or the file is too
+// short, or reading it failed (the reader says why).
+enum class RigaOtto { letta, mancante, illeggibile };
+RigaOtto leggi_riga_otto(platform::LineReader& file, std::string& riga);
+
+// One sounding of a day as its chart shows it: a value or a "NO", at x in tenths of an hour.
+struct Sondaggio {
+    std::int16_t x;
+    Osservazione osservazione;
+};
+
+// What the sounding files of one day hold, in the order the files were tried.
+struct OsservazioniGiorno {
+    std::vector<Sondaggio> sondaggi;
+    std::vector<platform::Error> avvisi;  // each file skipped, and why, in that order
+    int illeggibili = 0;                  // files there that could not be opened or read
+};
+
+// Tries every sounding name of a day of a station of the given kind, hour by hour and, within
+// an hour, minute 01 to 59 and then 00, and reads what each file that is there holds. At most
+// one file is open at a time.
+OsservazioniGiorno leggi_osservazioni(std::int16_t tipo_stazione, std::string_view percorso_dati,
+                                      std::string_view file_previsioni,
+                                      std::string_view giorno_anno,
+                                      const std::array<std::string, 25>& etichette_ore,
+                                      const std::array<std::string, 61>& minuti);
+
+// Draws a day's soundings: a light-red dot for each value, linked to the value before it when
+// due, and an orange tick at the foot of the chart for each "NO".
+struct Disegnati {
+    int valori = 0;
+    int assenze = 0;
+};
+Disegnati disegna_osservazioni(canvas::Canvas& area, const std::vector<Sondaggio>& sondaggi);
 
 }  // namespace ftes

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "curves/previsione.h"
 
+#include "canvas/colori.h"
 #include "curves/lettura_numeri.h"
 
 namespace ftes {
@@ -23,6 +24,30 @@ std::array<std::int16_t, 24> valori_previsione_da_riga(std::string_view riga) {
         if (const auto v = intero16(leggi_numero(testo))) valori[k - 1] = *v;
     }
     return valori;
+}
+
+ValoriPrevisione leggi_previsione(platform::LineReader& file) {
+    std::string riga;
+    for (int n = 0; n < 2; ++n) {
+        if (auto letta = file.next_line()) riga = std::move(*letta);
+    }
+    return valori_previsione_da_riga(riga);
+}
+
+PuntoPrevisione disegna_previsione(canvas::Canvas& area, const ValoriPrevisione& valori) {
+    PuntoPrevisione precedente;
+    for (std::int16_t k = 1; k <= 24; ++k) {
+        const PuntoPrevisione punto{static_cast<std::int16_t>((k - 1) * 10),
+                                    valori[static_cast<std::size_t>(k - 1)]};
+        area.set_fill_solid(true);
+        area.set_fill_colour(colori::previsione);
+        area.draw_circle(punto.x, punto.y, colori::raggio_punto, colori::previsione);
+        if (k >= 2) {
+            area.draw_line(precedente.x, precedente.y, punto.x, punto.y, colori::previsione);
+        }
+        precedente = punto;
+    }
+    return precedente;
 }
 
 std::string nome_file_previsione(const std::string& percorso_base,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "curves/stazione.h"
 
+#include "platform/line_reader.h"
+
 namespace ftes {
 
 namespace {
@@ -35,6 +37,54 @@ std::int16_t tipo_da_chiave(std::string_view prima_riga) {
         if (chiave == s.chiave) return s.tipo;
     }
     return 0;
+}
+
+StazioneTrovata trova_stazione(const std::string& percorso_dati) {
+    StazioneTrovata trovata;
+    const std::string cartella = percorso_dati.empty() ? "." : percorso_dati;
+    platform::FolderListing elenco(percorso_dati);
+    if (!elenco.is_open()) {
+        trovata.illeggibili = 1;
+        trovata.avvisi.push_back(
+            {cartella, "cannot list: " + elenco.error() + "; no observed values drawn"});
+        return trovata;
+    }
+    int esaminati = 0, non_letti = 0;
+    std::string prima_riga;
+    while (esaminati < max_file_riconoscimento) {
+        const auto nome = elenco.next_regular_file();
+        if (!nome) break;
+        ++esaminati;
+        const std::string percorso = percorso_dati + *nome;
+        platform::LineReader file(percorso, max_byte_riconoscimento);
+        const bool letta = file.read_line(prima_riga);
+        if (!file.is_open() || file.failed()) {
+            non_letti += file.failure() != platform::OpenFailure::missing;
+            trovata.avvisi.push_back(
+                {percorso, std::string(file.is_open() ? "cannot read: " : "cannot open: ") +
+                               file.error() + "; skipped"});
+            continue;
+        }
+        if (!letta) prima_riga.clear();
+        trovata.tipo = tipo_da_chiave(prima_riga);
+        if (trovata.tipo != 0) return trovata;
+        trovata.avvisi.push_back(
+            {percorso,
+             "first line \"" + prima_riga.substr(0, 40) + "\" holds no station key; skipped"});
+    }
+    if (!elenco.error().empty()) {
+        ++non_letti;
+        trovata.avvisi.push_back({cartella, "cannot list: " + elenco.error()});
+    }
+    trovata.illeggibili = non_letti;
+    const std::string motivo =
+        esaminati == 0 ? std::string("no file in the data folder")
+        : esaminati < max_file_riconoscimento
+            ? "no file of the data folder holds a station key in its first line"
+            : "none of its first " + std::to_string(esaminati) +
+                  " files holds a station key in its first line";
+    trovata.avvisi.push_back({cartella, motivo + "; no observed values drawn"});
+    return trovata;
 }
 
 std::array<std::string, 24> etichette_per_tipo(std::int16_t tipo_stazione) {

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
 
 namespace ftes {
 
@@ -20,6 +23,19 @@ inline constexpr std::size_t max_byte_riconoscimento = std::size_t{64} * 1024;
 // The station kind (1 to 6) whose key the first four characters of a sounding file's first
 // line are, compared exactly and in the table's order; 0 when none is.
 std::int16_t tipo_da_chiave(std::string_view prima_riga);
+
+// The station of a data folder, found by its own files.
+struct StazioneTrovata {
+    std::int16_t tipo = 0;                // 0: none recognised
+    std::vector<platform::Error> avvisi;  // each file passed over and why, then why none was found
+    int illeggibili = 0;                  // inputs there but unreadable, when none was found
+};
+
+// Recognises the station from the first line of the first regular file of its data folder that
+// holds a station key, within the first max_file_riconoscimento files of the listing. Files
+// that could not be read are counted only when no station is found: any file of the station
+// tells the same kind. A folder missing or not listable is one unreadable input.
+StazioneTrovata trova_stazione(const std::string& percorso_dati);
 
 // The hour labels of a kind: "A" to "X" for kind 1, "00" to "23" for kinds 2 to 6.
 std::array<std::string, 24> etichette_per_tipo(std::int16_t tipo_stazione);

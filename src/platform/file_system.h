@@ -15,6 +15,12 @@
 
 namespace ftes::platform {
 
+// What went wrong with a file, as the system reported it: the file it concerns and the words.
+struct Error {
+    std::string path;
+    std::string text;
+};
+
 // The separator that ends a folder text on this platform.
 char separator();
 

@@ -1,92 +1,73 @@
 // SPDX-License-Identifier: MIT
+// The driver as a whole, in this process: the preparation, then the six slots in order, each
+// with its own month key, date and slot number, whatever fails on the way.
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "batch/form1.h"
+#include "support/cartella_temporanea.h"
 
 namespace ftes {
 namespace {
 
 using namespace std::chrono;
 
-// Records every operation the driver calls, with its argument; optionally throws from each.
-class Form1Registrato : public Form1 {
-  public:
-    Form1Registrato(year_month_day data, bool lancia) : Form1(data), lancia_(lancia) {}
-    std::vector<std::string> chiamate;
+// What a --verbose run writes in the folder, and its exit status.
+std::pair<std::string, int> esegui_in(const test::CartellaTemporanea& dir, year_month_day oggi) {
+    const test::DirectoryCorrente qui(dir.percorso());
+    std::ostringstream uscita;
+    Form1 form(oggi, Diagnostica(&uscita));
+    form.caricamento_form();
+    return {uscita.str(), form.stato_uscita()};
+}
 
-    void riempi_minuti() override {
-        annota("minuti", [&] { Form1::riempi_minuti(); });
+TEST(Driver, RunsTheSixSlotsInOrderWithEachSlotsMonthKeyDateAndNumber) {
+    test::CartellaTemporanea dir;
+    dir.scrivi("varnel.ini", "b\r\nbase/\r\nd\r\ndata/\r\nw\r\nweb/\r\n");
+    for (const char* cartella : {"base/previous_ftEs_plots", "data", "web"}) {
+        dir.crea_cartella(cartella);
     }
-    void leggi_configurazione() override {
-        annota("configurazione", [] {});
-    }
-    void riempi_tabella_giorni() override {
-        annota("giorni", [&] { Form1::riempi_tabella_giorni(); });
-    }
-    void impostazioni_dimensioni_e_scala_del_form() override {
-        annota("scala", [] {});
-    }
-    void disegno_dello_stage() override {
-        annota("stage " + slot(), [] {});
-    }
-    void grafico_previsione(const std::string& f) override {
-        annota("previsione " + f, [] {});
-    }
-    void grafico_valori_autoscalati(const std::string& f) override {
-        annota("valori " + f, [] {});
-    }
-    void imposta_posizione(float x, float y) override {
-        annota("posizione " + std::to_string(int(x)) + "," + std::to_string(int(y)), [] {});
-    }
-    void stampa_testo(const std::string& t) override {
-        annota("testo " + t, [] {});
-    }
-    void salva_figura(const std::string& f) override {
-        annota("salva " + f + " " + slot(), [] {});
-    }
-    void pulisci() override {
-        annota("pulisci", [] {});
-    }
-
-  private:
-    std::string slot() const { return std::to_string(indice_giorno); }
-    template <class F>
-    void annota(const std::string& cosa, F&& reale) {
-        chiamate.push_back(cosa);
-        reale();  // the preparation still fills the tables the slots need
-        if (lancia_) throw std::runtime_error("step failed: " + cosa);
-    }
-    bool lancia_;
-};
-
-std::vector<std::string> attese_5_dicembre_2025() {
-    std::vector<std::string> v = {"minuti", "configurazione", "giorni", "scala"};
+    std::string attese;
     const char* date[] = {"30/11/2025", "01/12/2025", "02/12/2025",
                           "03/12/2025", "04/12/2025", "05/12/2025"};
-    for (int s = 1; s <= 6; ++s) {
-        const std::string chiave = s == 1 ? "112025" : "122025";
-        v.insert(v.end(), {"stage " + std::to_string(s), "previsione " + chiave, "valori " + chiave,
-                           "posizione 75,210", std::string("testo Date: ") + date[s - 1],
-                           "salva " + chiave + " " + std::to_string(s), "pulisci"});
+    for (int slot = 1; slot <= 6; ++slot) {
+        const std::string chiave = slot == 1 ? "112025" : "122025";
+        attese += "ftes-charts: forecast curve: " + test::nativo("base/" + chiave + ".txt") +
+                  ": cannot open: not found; no forecast drawn\n"
+                  "ftes-charts: station: " +
+                  test::nativo("data/") +
+                  ": no file in the data folder; no observed values drawn\n" + date[slot - 1] +
+                  " plotftEs" + std::to_string(slot) +
+                  ".gif: 0 values, 0 no-layer, forecast missing, published\n";
     }
-    return v;
+    const auto [detto, stato] = esegui_in(dir, 2025y / 12 / 5);
+    EXPECT_EQ(detto, attese);
+    EXPECT_EQ(stato, 0);
+    for (const char* gif :
+         {"web/plotftEs1.gif", "web/plotftEs6.gif", "base/previous_ftEs_plots/2025334.gif",
+          "base/previous_ftEs_plots/2025339.gif"}) {
+        EXPECT_TRUE(std::filesystem::exists(dir.percorso() / gif)) << gif;
+    }
 }
 
-TEST(Driver, RunsPreparationThenSixSlotsInOrderWithEachSlotsMonthKey) {
-    Form1Registrato form(2025y / 12 / 5, false);
-    form.caricamento_form();
-    EXPECT_EQ(form.chiamate, attese_5_dicembre_2025());
-}
-
-TEST(Driver, EveryStepFailingStillRunsEveryStepOfAllSixSlots) {
-    Form1Registrato form(2025y / 12 / 5, true);
-    form.caricamento_form();
-    EXPECT_EQ(form.chiamate, attese_5_dicembre_2025());
-    EXPECT_EQ(form.stato_uscita(), 1);
+TEST(Driver, EverySlotRunsEvenWhenItsStepsFail) {
+    // No varnel.ini, and a folder in the place of every temporary BMP: no chart can be exported.
+    test::CartellaTemporanea dir;
+    for (int slot = 1; slot <= 6; ++slot)
+        dir.crea_cartella("grafico" + std::to_string(slot) + ".bmp");
+    const auto [detto, stato] = esegui_in(dir, 2025y / 12 / 5);
+    EXPECT_EQ(stato, 1);
+    std::istringstream righe(detto);
+    int slot = 0;
+    for (std::string r; std::getline(righe, r);) {
+        if (r.find(" plotftEs") == std::string::npos) continue;
+        ++slot;
+        EXPECT_EQ(r.substr(10, 16), " plotftEs" + std::to_string(slot) + ".gif: ") << r;
+        EXPECT_NE(r.find("not published (BMP: cannot write"), std::string::npos) << r;
+    }
+    EXPECT_EQ(slot, 6) << detto;
 }
 
 }  // namespace

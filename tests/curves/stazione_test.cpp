@@ -5,14 +5,10 @@
 
 #include <set>
 
-#include "batch/form1.h"
-#include "batch/tabelle.h"
 #include "support/cartella_temporanea.h"
 
 namespace ftes {
 namespace {
-
-using namespace std::chrono;
 
 TEST(StationKey, FirstFourCharactersExactlyInTableOrder) {
     const std::pair<const char*, int> casi[] = {
@@ -48,7 +44,7 @@ TEST(SoundingNames, EachKindsSchemeForTheWorkedExamples) {
     EXPECT_EQ(nome_sondaggio(0, {"", "122024", "366", "", "00"}), "");
 }
 
-TEST(StationRecognition, FromTheFirstFileOfTheDataFolder) {
+TEST(StationRecognition, FromTheFirstFileOfTheDataFolderThatHoldsAKey) {
     struct Caso {
         const char* nome;
         const char* contenuto;
@@ -66,50 +62,57 @@ TEST(StationRecognition, FromTheFirstFileOfTheDataFolder) {
         test::CartellaTemporanea dir;
         dir.scrivi(std::string("data/") + c.nome, c.contenuto);
         dir.scrivi("data/.hidden", "Cind");
-        Form1 form(2025y / 1 / 5);
-        form.percorso_dati = dir.prefisso("data");
-        form.etichette_ore[3] = "kept";
-        EXPECT_EQ(form.riconosci_stazione(), c.tipo) << c.contenuto;
-        EXPECT_EQ(form.etichette_ore[3], c.tipo == 0 ? "kept" : c.tipo == 1 ? "D" : "03");
+        const StazioneTrovata s = trova_stazione(dir.prefisso("data"));
+        EXPECT_EQ(s.tipo, c.tipo) << c.contenuto;
+        EXPECT_EQ(s.illeggibili, 0);
+        // A station found says nothing; none found says why, the file's line first.
+        EXPECT_EQ(s.avvisi.size(), c.tipo == 0 ? 2u : 0u) << c.contenuto;
     }
-    Form1 form(2025y / 1 / 5);
-    form.percorso_dati = "/nonexistent/folder/";
-    EXPECT_EQ(form.riconosci_stazione(), 0);
+    // Stray files in any order of the listing are passed over, each told.
+    test::CartellaTemporanea dir;
+    dir.scrivi("data/desktop.ini", "[.ShellClassInfo]\r\n");
+    dir.scrivi("data/Thumbs.db", std::string("\0\1binary", 8));
+    dir.scrivi("data/CN12A_20250050715.TXT", "Cind\r\n");
+    const StazioneTrovata s = trova_stazione(dir.prefisso("data"));
+    EXPECT_EQ(s.tipo, 2);
+    for (const auto& a : s.avvisi)
+        EXPECT_NE(a.text.find("holds no station key; skipped"), std::string::npos);
+
+    const StazioneTrovata assente = trova_stazione(dir.prefisso("missing"));
+    EXPECT_EQ(assente.tipo, 0);
+    EXPECT_EQ(assente.illeggibili, 1);  // the data folder is expected to be there
+    ASSERT_EQ(assente.avvisi.size(), 1u);
+    EXPECT_EQ(assente.avvisi[0].text.rfind("cannot list: ", 0), 0u);
 }
 
-TEST(SoundingNames, FromTheWindowStateOfTheSlot) {
-    Form1 form(2025y / 1 / 2);  // slot 4 is 31 December 2024, slot 5 is 1 January 2025
-    form.riempi_minuti();
-    form.riempi_tabella_giorni();
-    form.percorso_dati = "data/";
-    const auto l1 = etichette_per_tipo(1);
-    std::copy(l1.begin(), l1.end(), form.etichette_ore.begin());
-    form.indice_giorno = 4;
-    EXPECT_EQ(form.nome_file_sondaggio(1, form.mese_anno[4], 23, 60), "data/24366X00.TXT");
-    form.indice_giorno = 5;
-    EXPECT_EQ(form.nome_file_sondaggio(1, form.mese_anno[5], 0, 60), "data/25001A00.TXT");
-    EXPECT_EQ(form.nome_file_sondaggio(1, form.mese_anno[5], 0, 1), "data/25001A01.TXT");
-}
-
-TEST(SoundingNames, OneRoomForTheWholeDayGivesTheSameNamesInTriedOrder) {
-    const std::pair<std::int16_t, std::string> casi[] = {{1, "data/25005A00.TXT"},
-                                                         {2, "data/CN12A_20250050000.TXT"},
-                                                         {4, "data/ES056_2025005000000.TXT"}};
-    for (const auto& [tipo, mezzanotte] : casi) {
-        const auto etichette = etichette_per_tipo(tipo);
-        NomiSondaggio nomi(tipo, "data/", "012025", "005");
+TEST(SoundingNames, OneRoomForTheWholeDayGivesEveryNameInTriedOrder) {
+    struct Caso {
+        std::int16_t tipo;
+        const char *primo, *mezzanotte, *dopo, *ultimo;  // names 1, 60, 61 and 1440
+    };
+    const Caso casi[] = {
+        {1, "data/25005A01.TXT", "data/25005A00.TXT", "data/25005B01.TXT", "data/25005X00.TXT"},
+        {2, "data/CN12A_20250050001.TXT", "data/CN12A_20250050000.TXT",
+         "data/CN12A_20250050101.TXT", "data/CN12A_20250052300.TXT"},
+        {4, "data/ES056_2025005000100.TXT", "data/ES056_2025005000000.TXT",
+         "data/ES056_2025005010100.TXT", "data/ES056_2025005230000.TXT"},
+    };
+    for (const Caso& c : casi) {
+        const auto etichette = etichette_per_tipo(c.tipo);
+        NomiSondaggio nomi(c.tipo, "data/", "012025", "005");
         std::vector<std::string> giorno;
         for (int ora = 0; ora < 24; ++ora) {
             for (int m = 1; m <= 60; ++m) {
-                const std::string minuto = testo_minuto(m);
-                const std::string& nome = nomi.nome(etichette[std::size_t(ora)], minuto);
-                ASSERT_EQ(nome, nome_sondaggio(tipo, {"data/", "012025", "005",
-                                                      etichette[std::size_t(ora)], minuto}));
-                giorno.push_back(nome);
+                const std::string minuto =
+                    m == 60 ? "00" : std::string(m < 10 ? "0" : "") + std::to_string(m);
+                giorno.push_back(nomi.nome(etichette[std::size_t(ora)], minuto));
             }
         }
-        EXPECT_EQ(giorno[59], mezzanotte);  // 00:00 is the 60th name tried
-        EXPECT_EQ(std::set<std::string>(giorno.begin(), giorno.end()).size(), 1440u) << tipo;
+        EXPECT_EQ(giorno[0], c.primo);
+        EXPECT_EQ(giorno[59], c.mezzanotte);  // minute 00 is tried after minute 59
+        EXPECT_EQ(giorno[60], c.dopo);
+        EXPECT_EQ(giorno[1439], c.ultimo);
+        EXPECT_EQ(std::set<std::string>(giorno.begin(), giorno.end()).size(), 1440u) << c.tipo;
     }
     // A label of another length starts the name's tail afresh.
     NomiSondaggio nomi(2, "", "012025", "005");
