@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The forecast reader on arbitrary bytes: line 2 becomes 24 values, whatever it holds.
+// The batch's forecast reader on arbitrary bytes: line 2 becomes 24 values, whatever it holds.
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "curves/previsione.h"
@@ -11,10 +10,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     auto file = ftes::platform::LineReader::from_memory(
         std::string_view(reinterpret_cast<const char*>(data), size));
-    std::string riga;
-    for (int n = 0; n < 2; ++n) {
-        if (auto letta = file.next_line()) riga = std::move(*letta);
-    }
-    (void)ftes::valori_previsione_da_riga(riga);
+    (void)ftes::leggi_previsione(file);
     return 0;
 }

@@ -8,21 +8,19 @@
 #include <filesystem>
 #include <limits>
 
-#include "batch/form1.h"
 #include "canvas/bmp.h"
 #include "canvas/colori.h"
+#include "canvas/cornice.h"
 #include "support/cartella_temporanea.h"
 
 namespace ftes::canvas {
 namespace {
 
-using namespace std::chrono;
-
 // The chart canvas as the batch sets it up.
 Canvas area_del_grafico() {
-    Form1 form(2025y / 1 / 1);
-    form.impostazioni_dimensioni_e_scala_del_form();
-    return form.area;
+    Canvas a;
+    imposta_dimensioni_e_scala(a);
+    return a;
 }
 
 int conta(const Canvas& a, Rgb colore) {

@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <vector>
 
-#include "batch/form1.h"
 #include "canvas/colori.h"
+#include "canvas/cornice.h"
+#include "curves/stazione.h"
 #include "support/cartella_temporanea.h"
 
 namespace ftes {
 namespace {
 
-using namespace std::chrono;
 using canvas::DrawnShape;
 using Tipo = Osservazione::Tipo;
 
@@ -63,16 +63,24 @@ class GiornoDiSondaggi : public ::testing::Test {
         dir.scrivi(nome, contenuto);
     }
     std::vector<DrawnShape> disegna() {
-        Form1 form(2025y / 1 / 5);
-        form.riempi_minuti();
-        form.riempi_tabella_giorni();
-        form.impostazioni_dimensioni_e_scala_del_form();
-        form.percorso_dati = dir.prefisso("data");
-        form.indice_giorno = 6;
+        const StazioneTrovata stazione = trova_stazione(dir.prefisso("data"));
+        if (stazione.tipo == 0) return {};
+        std::array<std::string, 25> etichette{};
+        const auto per_tipo = etichette_per_tipo(stazione.tipo);
+        std::copy(per_tipo.begin(), per_tipo.end(), etichette.begin());
+        std::array<std::string, 61> minuti{};
+        for (int m = 1; m <= 60; ++m) {
+            minuti[std::size_t(m)] = m == 60 ? "00" : (m < 10 ? "0" : "") + std::to_string(m);
+        }
+        const OsservazioniGiorno giorno = leggi_osservazioni(stazione.tipo, dir.prefisso("data"),
+                                                             "012025", "005", etichette, minuti);
+        canvas::Canvas area;
+        canvas::imposta_dimensioni_e_scala(area);
         std::vector<DrawnShape> forme;
-        form.area.record_to(&forme);
-        form.grafico_valori_autoscalati(form.mese_anno[6]);
-        form.area.record_to(nullptr);
+        area.record_to(&forme);
+        const Disegnati disegnati = disegna_osservazioni(area, giorno.sondaggi);
+        area.record_to(nullptr);
+        EXPECT_EQ(disegnati.valori + disegnati.assenze, static_cast<int>(giorno.sondaggi.size()));
         return forme;
     }
     static std::vector<DrawnShape> di(const std::vector<DrawnShape>& forme, DrawnShape::Kind k) {

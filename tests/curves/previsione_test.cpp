@@ -5,14 +5,13 @@
 
 #include <vector>
 
-#include "batch/form1.h"
 #include "canvas/colori.h"
+#include "canvas/cornice.h"
 #include "support/cartella_temporanea.h"
 
 namespace ftes {
 namespace {
 
-using namespace std::chrono;
 using canvas::DrawnShape;
 
 TEST(ForecastLine, FieldsOfFiveCharactersJoinWholeAndTenths) {
@@ -40,17 +39,17 @@ TEST(ForecastLine, FieldsOfFiveCharactersJoinWholeAndTenths) {
 }
 
 std::vector<DrawnShape> disegna(const test::CartellaTemporanea& dir) {
-    Form1 form(2025y / 3 / 5);
-    form.impostazioni_dimensioni_e_scala_del_form();
-    form.percorso_base = dir.prefisso();
+    platform::LineReader file((dir.percorso() / "032025.txt").string());
+    if (!file.is_open()) return {};
+    canvas::Canvas area;
+    canvas::imposta_dimensioni_e_scala(area);
     std::vector<DrawnShape> forme;
-    form.area.record_to(&forme);
-    form.grafico_previsione("032025");
-    form.area.record_to(nullptr);
-    if (!forme.empty()) {
-        EXPECT_TRUE(form.area.fill_solid());
-        EXPECT_EQ(form.area.fill_colour(), colori::previsione);
-    }
+    area.record_to(&forme);
+    const PuntoPrevisione ultimo = disegna_previsione(area, leggi_previsione(file));
+    area.record_to(nullptr);
+    EXPECT_EQ(ultimo.x, 230);
+    EXPECT_TRUE(area.fill_solid());
+    EXPECT_EQ(area.fill_colour(), colori::previsione);
     return forme;
 }
 
