@@ -8,8 +8,8 @@
 
 namespace ftes {
 
-std::array<std::optional<std::string>, 6> leggi_sei_righe(platform::LineReader& lettore) {
-    std::array<std::optional<std::string>, 6> righe;
+SeiRighe leggi_sei_righe(platform::LineReader& lettore) {
+    SeiRighe righe;
     for (auto& riga : righe) {
         riga = lettore.next_line();
         if (!riga) break;
@@ -17,24 +17,21 @@ std::array<std::optional<std::string>, 6> leggi_sei_righe(platform::LineReader& 
     return righe;
 }
 
-RigheUtf16 leggi_sei_righe_utf16(const std::string& percorso) {
+platform::Result<std::optional<SeiRighe>> leggi_sei_righe_utf16(const std::string& percorso) {
     constexpr std::size_t max_utf16 = std::size_t{64} * 1024;
-    RigheUtf16 esito;
     if (platform::InputFile file(percorso); file.is_open() && file.size_at_open() > max_utf16) {
-        return esito;
+        return std::optional<SeiRighe>();
     }
-    const auto byte = platform::read_whole_file(percorso, max_utf16, &esito.illeggibile);
-    if (!byte) return esito;
+    const auto byte = platform::read_whole_file(percorso, max_utf16);
+    if (!byte) return byte.error();
     const auto testo = platform::utf16_to_utf8(
         std::string_view(reinterpret_cast<const char*>(byte->data()), byte->size()));
-    if (!testo) return esito;
+    if (!testo) return std::optional<SeiRighe>();
     auto in_memoria = platform::LineReader::from_memory(*testo);
-    esito.righe = leggi_sei_righe(in_memoria);
-    return esito;
+    return std::optional<SeiRighe>(leggi_sei_righe(in_memoria));
 }
 
-void in_utf8(std::array<std::optional<std::string>, 6>& righe,
-             std::string (*da_ansi)(std::string_view)) {
+void in_utf8(SeiRighe& righe, std::string (*da_ansi)(std::string_view)) {
     const bool utf8 = std::all_of(righe.begin(), righe.end(),
                                   [](const auto& r) { return !r || platform::is_utf8(*r); });
     if (utf8) return;

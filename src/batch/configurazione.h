@@ -15,25 +15,21 @@ namespace ftes {
 
 inline constexpr std::string_view nome_configurazione = "varnel.ini";
 
+// The six lines of varnel.ini by position; a line the file does not have is nothing.
+using SeiRighe = std::array<std::optional<std::string>, 6>;
+
 // The six lines taken by position; a line the file does not have is nothing. Lines after the
 // sixth are never read.
-std::array<std::optional<std::string>, 6> leggi_sei_righe(platform::LineReader& lettore);
+SeiRighe leggi_sei_righe(platform::LineReader& lettore);
 
 // The six lines of a varnel.ini saved as UTF-16 ("Unicode" in Notepad), read again whole and
-// decoded.
-struct RigheUtf16 {
-    // Nothing when the file is not UTF-16 or longer than any varnel.ini (64 KiB).
-    std::optional<std::array<std::optional<std::string>, 6>> righe;
-    // The system's words when the file could not be read; empty otherwise.
-    std::string illeggibile;
-};
-RigheUtf16 leggi_sei_righe_utf16(const std::string& percorso);
+// decoded; nothing when the file is not UTF-16 or longer than any varnel.ini (64 KiB).
+platform::Result<std::optional<SeiRighe>> leggi_sei_righe_utf16(const std::string& percorso);
 
 // The six lines as the program's UTF-8 text. A file that is UTF-8 throughout is taken as it is
 // (a byte-order mark only touches the label on line 1); any other was written, as the replaced
 // program wrote and read it, in the system's ANSI code page, and each line is converted.
-void in_utf8(std::array<std::optional<std::string>, 6>& righe,
-             std::string (*da_ansi)(std::string_view) = platform::ansi_to_utf8);
+void in_utf8(SeiRighe& righe, std::string (*da_ansi)(std::string_view) = platform::ansi_to_utf8);
 
 // A configured folder text as this platform uses it: a backslash stands for the platform's
 // separator, so one varnel.ini serves Windows and POSIX relative paths alike.

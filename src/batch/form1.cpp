@@ -127,26 +127,26 @@ void Form1::leggi_configurazione() {
     const std::string percorso = cartella_corrente + std::string(nome_configurazione);
     platform::LineReader lettore(percorso);
     if (!lettore.is_open()) {
-        if (lettore.failure() != platform::OpenFailure::missing) {
-            return ferma_configurazione(percorso, "cannot open: " + lettore.error());
+        if (!lettore.error().absent) {
+            return ferma_configurazione(percorso, "cannot open: " + lettore.error().text);
         }
         diagnostica.segnala("configuration", percorso,
-                            "cannot open: " + lettore.error() + "; all folders are empty");
+                            "cannot open: " + lettore.error().text + "; all folders are empty");
         return;
     }
     auto righe = leggi_sei_righe(lettore);
-    if (lettore.failed()) return ferma_configurazione(percorso, "cannot read: " + lettore.error());
+    if (lettore.failed()) {
+        return ferma_configurazione(percorso, "cannot read: " + lettore.error().text);
+    }
     if (righe[0] && platform::utf16_to_utf8(righe[0]->substr(0, 2))) {
-        RigheUtf16 utf16 = leggi_sei_righe_utf16(percorso);
-        if (!utf16.illeggibile.empty()) {
-            return ferma_configurazione(percorso, "cannot read: " + utf16.illeggibile);
-        }
-        if (!utf16.righe) {
+        const auto utf16 = leggi_sei_righe_utf16(percorso);
+        if (!utf16) return ferma_configurazione(percorso, "cannot read: " + utf16.error().text);
+        if (!*utf16) {
             diagnostica.segnala("configuration", percorso,
                                 "UTF-16 and longer than 64 KiB; all folders are empty");
             return;
         }
-        righe = *utf16.righe;
+        righe = **utf16;
     }
     in_utf8(righe);
     // Lines 1, 3 and 5 are labels; 2, 4 and 6 the folders.

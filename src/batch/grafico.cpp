@@ -12,7 +12,9 @@
 namespace ftes {
 
 void Form1::impostazioni_dimensioni_e_scala_del_form() {
-    canvas::imposta_dimensioni_e_scala(area);
+    if (auto impostata = canvas::imposta_dimensioni_e_scala(area); !impostata) {
+        diagnostica.segnala("canvas setup", "", impostata.error().text);
+    }
 }
 
 void Form1::disegno_dello_stage() {
@@ -25,9 +27,9 @@ void Form1::grafico_previsione(const std::string& file_previsioni) {
         const std::string percorso = nome_file_previsione(percorso_base, file_previsioni);
         platform::LineReader file(percorso);
         if (!file.is_open()) {
-            if (file.failure() != platform::OpenFailure::missing) ++illeggibili;
+            if (!file.error().absent) ++illeggibili;
             diagnostica.segnala("forecast curve", percorso,
-                                "cannot open: " + file.error() + "; no forecast drawn");
+                                "cannot open: " + file.error().text + "; no forecast drawn");
             return;
         }
         valori = leggi_previsione(file);
@@ -39,7 +41,7 @@ void Form1::grafico_previsione(const std::string& file_previsioni) {
             // Half a line of values would draw a curve the forecast does not hold.
             ++illeggibili;
             diagnostica.segnala("forecast curve", percorso,
-                                "cannot read: " + file.error() + "; no forecast drawn");
+                                "cannot read: " + file.error().text + "; no forecast drawn");
             return;
         }
     }  // the file is closed before drawing starts
@@ -63,10 +65,9 @@ std::int16_t Form1::riconosci_stazione() {
 void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
     const std::int16_t tipo_stazione = riconosci_stazione();
     if (tipo_stazione == 0) return;
-    const OsservazioniGiorno giorno =
-        leggi_osservazioni(tipo_stazione, percorso_dati, file_previsioni,
-                           giorno_anno.at(static_cast<std::size_t>(indice_giorno)), etichette_ore,
-                           minuti);
+    const OsservazioniGiorno giorno = leggi_osservazioni(
+        tipo_stazione, percorso_dati, file_previsioni,
+        giorno_anno.at(static_cast<std::size_t>(indice_giorno)), etichette_ore, minuti);
     for (const platform::Error& a : giorno.avvisi) {
         diagnostica.segnala("observed values", a.path, a.text);
     }

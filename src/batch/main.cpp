@@ -59,13 +59,13 @@ int main(int argc, char** argv) {
         std::string(ftes::nome_configurazione);
     ftes::platform::StationLock turno(configurazione);
     if (!turno.is_open()) {
-        if (turno.failure() != ftes::platform::OpenFailure::missing) {
+        if (!turno.error()->absent) {
             diagnostica.arresta("configuration", configurazione,
-                                "cannot open: " + turno.error() + "; nothing written");
+                                "cannot open: " + turno.error()->text + "; nothing written");
             return ftes::uscita_non_pubblicata;
         }
         diagnostica.segnala("run lock", configurazione,
-                            "cannot open: " + turno.error() + "; running without the lock");
+                            "cannot open: " + turno.error()->text + "; running without the lock");
     }
     const auto attesa = std::chrono::seconds(opzioni.attesa_secondi);
     ftes::Form1 form(*oggi, diagnostica);

@@ -12,22 +12,22 @@ namespace ftes {
 void Form1::salva_figura(const std::string& file_previsioni) {
     const auto slot = static_cast<std::size_t>(indice_giorno);
     const std::string bmp = esportazione::nome_bmp_temporaneo(percorso_base, indice_giorno);
-    const auto fallisce = [&](std::string_view passo, const std::string& percorso,
-                              std::string_view motivo) {
-        diagnostica.segnala("export: " + std::string(passo), percorso, motivo);
-        esportazione_fallita = std::string(passo) + ": " + std::string(motivo);
+    const auto fallisce = [&](std::string_view passo, const platform::Error& errore) {
+        diagnostica.segnala("export: " + std::string(passo), errore.path, errore.text);
+        esportazione_fallita = std::string(passo) + ": " + errore.text;
     };
 
-    if (const std::string motivo = area.capture_bmp(bmp); !motivo.empty()) {
-        return fallisce("BMP", bmp, "cannot write: " + motivo);
+    if (auto scritta = area.capture_bmp(bmp); !scritta) {
+        return fallisce("BMP", {bmp, "cannot write: " + scritta.error().text});
     }
-    if (!wpdlx1.carica_bmp(bmp)) return fallisce("load BMP", bmp, wpdlx1.messaggio());
-
+    if (auto caricata = wpdlx1.carica_bmp(bmp); !caricata) {
+        return fallisce("load BMP", caricata.error());
+    }
     if (!solo_archivio) {
         const std::string corrente =
             esportazione::nome_gif_corrente(percorso_figure, indice_giorno);
-        if (!wpdlx1.salva_gif(corrente)) {
-            return fallisce("current GIF", corrente, wpdlx1.messaggio());
+        if (auto salvata = wpdlx1.salva_gif(corrente); !salvata) {
+            return fallisce("current GIF", salvata.error());
         }
         corrente_pubblicata = true;
     }
@@ -35,26 +35,26 @@ void Form1::salva_figura(const std::string& file_previsioni) {
         percorso_base, file_previsioni, slot < giorno_anno.size() ? giorno_anno[slot] : "");
     if (conserva_archivio(archivio)) {
         archivio_conservato = true;
-    } else if (!wpdlx1.salva_gif(archivio, platform::Durability::flushed)) {
+    } else if (auto salvata = wpdlx1.salva_gif(archivio, platform::Durability::flushed); !salvata) {
         // The archive is the station's long-term record: it is on the disk before the run goes
         // on. A new station often lacks its folder; the message says what to do.
+        platform::Error errore = salvata.error();
         const std::string cartella = esportazione::cartella_archivio(percorso_base);
-        std::string motivo = wpdlx1.messaggio();
         if (!platform::folder_exists(cartella)) {
-            motivo += "; the folder " + cartella + " is missing: create it";
+            errore.text += "; the folder " + cartella + " is missing: create it";
         }
-        return fallisce("archive GIF", archivio, motivo);
+        return fallisce("archive GIF", errore);
     }
     ++figure_pubblicate;
     esportazione_fallita.clear();
     ripulisci_archivio();
 
     // The chart is published; what follows only tidies up.
-    if (!wpdlx1.chiudi_immagine()) {
-        return diagnostica.segnala("export: close picture", bmp, "failed");
+    if (auto chiusa = wpdlx1.chiudi_immagine(); !chiusa) {
+        return diagnostica.segnala("export: close picture", bmp, chiusa.error().text);
     }
-    if (!platform::remove_file(bmp)) {
-        diagnostica.segnala("export: remove BMP", bmp, platform::last_error_text());
+    if (auto tolta = platform::remove_file(bmp); !tolta) {
+        diagnostica.segnala("export: remove BMP", bmp, tolta.error().text);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <stdexcept>
 
 #include "canvas/bmp.h"
 #include "platform/file_system.h"
@@ -65,26 +64,28 @@ bool clip_segment(PixelPoint& a, PixelPoint& b, double xmax, double ymax) {
 
 Canvas::Canvas() : pixels_(static_cast<std::size_t>(width_ * height_), 0) {}
 
-void Canvas::set_size(int outer_width, int outer_height) {
+platform::Result<> Canvas::set_size(int outer_width, int outer_height) {
     const long w = static_cast<long>(outer_width) - frame_width;
     const long h = static_cast<long>(outer_height) - frame_height;
     if (w < 1 || h < 1 || w > max_side || h > max_side) {
-        throw std::invalid_argument("canvas size out of range");
+        return platform::Error{{}, "canvas size out of range"};
     }
     width_ = static_cast<int>(w);
     height_ = static_cast<int>(h);
     pixels_.assign(static_cast<std::size_t>(w * h), 0);
+    return {};
 }
 
-void Canvas::set_scale(float left, float top, float right, float bottom) {
+platform::Result<> Canvas::set_scale(float left, float top, float right, float bottom) {
     if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(right) ||
         !std::isfinite(bottom) || left == right || top == bottom) {
-        throw std::invalid_argument("canvas scale is empty");
+        return platform::Error{{}, "canvas scale is empty"};
     }
     left_ = left;
     top_ = top;
     right_ = right;
     bottom_ = bottom;
+    return {};
 }
 
 PixelPoint Canvas::to_pixel(float x, float y) const {
@@ -224,7 +225,7 @@ void Canvas::clear() {
     std::fill(pixels_.begin(), pixels_.end(), index_of(background_));
 }
 
-std::string Canvas::capture_bmp(const std::string& path) const {
+platform::Result<> Canvas::capture_bmp(const std::string& path) const {
     return platform::write_new_file(path, codifica_bmp(pixels_.data(), width_, height_, palette_));
 }
 

@@ -14,6 +14,7 @@
 
 #include "canvas/colori.h"
 #include "canvas/rgb.h"
+#include "platform/error.h"
 
 namespace ftes::canvas {
 
@@ -43,12 +44,12 @@ class Canvas {
     // A window's default drawing area, 286 x 231 pixels, scaled in pixels.
     Canvas();
 
-    // Sizes the window by its outer size; the drawing area is that less the window frame.
-    // Throws std::invalid_argument for an area that is empty or larger than max_side.
-    void set_size(int outer_width, int outer_height);
+    // Sizes the window by its outer size; the drawing area is that less the window frame. An
+    // area that is empty or larger than max_side is refused.
+    platform::Result<> set_size(int outer_width, int outer_height);
     // Maps the left/right edges to the two x values and the top/bottom edges to the two y
-    // values. Throws std::invalid_argument for an empty or non-finite range.
-    void set_scale(float left, float top, float right, float bottom);
+    // values. An empty or non-finite range is refused.
+    platform::Result<> set_scale(float left, float top, float right, float bottom);
 
     PixelPoint to_pixel(float x, float y) const;
 
@@ -62,9 +63,8 @@ class Canvas {
     void print_text(std::string_view text);
     void clear();
     // Writes the drawing area as an 8-bit paletted BMP file created afresh at the path (whatever
-    // stood at that name is replaced, never written through). Empty on success, otherwise the
-    // reason.
-    std::string capture_bmp(const std::string& path) const;
+    // stood at that name is replaced, never written through).
+    platform::Result<> capture_bmp(const std::string& path) const;
 
     // Also lists every line and circle drawn from now on (nullptr stops), so that what a curve
     // asked for can be checked in chart units as well as on the raster.

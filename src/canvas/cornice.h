@@ -26,8 +26,7 @@ struct Margini {
 };
 inline constexpr Margini margini{25, 45, 10, 35};
 
-// Sizes the canvas for the chart and maps the plot range with its margins onto it. Throws
-// std::invalid_argument as Canvas::set_size and set_scale do.
-void imposta_dimensioni_e_scala(Canvas& area, const Margini& m = margini);
+// Sizes the canvas for the chart and maps the plot range with its margins onto it.
+platform::Result<> imposta_dimensioni_e_scala(Canvas& area, const Margini& m = margini);
 
 }  // namespace ftes::canvas

@@ -58,16 +58,16 @@ OsservazioniGiorno leggi_osservazioni(std::int16_t tipo_stazione, std::string_vi
             {
                 platform::LineReader file(nome);
                 if (!file.is_open()) {
-                    if (file.failure() != platform::OpenFailure::missing) {
+                    if (!file.error().absent) {
                         ++giorno.illeggibili;
-                        salta(nome, "cannot open: " + file.error());
+                        salta(nome, "cannot open: " + file.error().text);
                     }
                     continue;
                 }
                 const RigaOtto letta = leggi_riga_otto(file, riga);
                 if (letta == RigaOtto::illeggibile) {
                     ++giorno.illeggibili;
-                    salta(nome, "cannot read: " + file.error());
+                    salta(nome, "cannot read: " + file.error().text);
                     continue;
                 }
                 if (letta == RigaOtto::mancante) {

@@ -46,7 +46,7 @@ StazioneTrovata trova_stazione(const std::string& percorso_dati) {
     if (!elenco.is_open()) {
         trovata.illeggibili = 1;
         trovata.avvisi.push_back(
-            {cartella, "cannot list: " + elenco.error() + "; no observed values drawn"});
+            {cartella, "cannot list: " + elenco.error()->text + "; no observed values drawn"});
         return trovata;
     }
     int esaminati = 0, non_letti = 0;
@@ -59,22 +59,21 @@ StazioneTrovata trova_stazione(const std::string& percorso_dati) {
         platform::LineReader file(percorso, max_byte_riconoscimento);
         const bool letta = file.read_line(prima_riga);
         if (!file.is_open() || file.failed()) {
-            non_letti += file.failure() != platform::OpenFailure::missing;
+            non_letti += !file.error().absent;
             trovata.avvisi.push_back(
                 {percorso, std::string(file.is_open() ? "cannot read: " : "cannot open: ") +
-                               file.error() + "; skipped"});
+                               file.error().text + "; skipped"});
             continue;
         }
         if (!letta) prima_riga.clear();
         trovata.tipo = tipo_da_chiave(prima_riga);
         if (trovata.tipo != 0) return trovata;
-        trovata.avvisi.push_back(
-            {percorso,
-             "first line \"" + prima_riga.substr(0, 40) + "\" holds no station key; skipped"});
+        trovata.avvisi.push_back({percorso, "first line \"" + prima_riga.substr(0, 40) +
+                                                "\" holds no station key; skipped"});
     }
-    if (!elenco.error().empty()) {
+    if (elenco.error()) {
         ++non_letti;
-        trovata.avvisi.push_back({cartella, "cannot list: " + elenco.error()});
+        trovata.avvisi.push_back({cartella, "cannot list: " + elenco.error()->text});
     }
     trovata.illeggibili = non_letti;
     const std::string motivo =

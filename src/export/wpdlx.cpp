@@ -11,51 +11,30 @@
 
 namespace ftes::esportazione {
 
-std::string_view descrizione(ErroreImmagine errore) {
-    switch (errore) {
-        case ErroreImmagine::nessuno:
-            return "no error";
-        case ErroreImmagine::bmp_illeggibile:
-            return "BMP cannot be read";
-        case ErroreImmagine::bmp_troppo_grande:
-            return "BMP too large";
-        case ErroreImmagine::nessuna_immagine:
-            return "no picture loaded";
-        case ErroreImmagine::file_temporaneo:
-            return "cannot create a file in the target folder";
-        case ErroreImmagine::codifica_gif:
-            return "GIF encoding failed";
-        case ErroreImmagine::scrittura_gif:
-            return "cannot write the GIF";
-        case ErroreImmagine::sostituzione:
-            return "cannot replace the GIF";
-    }
-    return "unknown error";
+namespace {
+
+// The failure of a call about a file: what the component could not do, and the reason below it.
+platform::Error fallito(const std::string& percorso, const std::string& cosa,
+                        const std::string& perche = {}) {
+    return {percorso, perche.empty() ? cosa : cosa + " (" + perche + ")"};
 }
 
-bool Wpdlx::fallito(ErroreImmagine e, const std::string& dettaglio) {
-    errore_ = e;
-    messaggio_ = std::string(descrizione(e));
-    if (!dettaglio.empty()) messaggio_ += " (" + dettaglio + ")";
-    return false;
-}
+}  // namespace
 
-bool Wpdlx::carica_bmp(const std::string& percorso) {
+platform::Result<> Wpdlx::carica_bmp(const std::string& percorso) {
     libera();
     // The largest BMP the component takes: max_side squared at 32 bits, plus headers.
     constexpr std::size_t max_bytes = std::size_t{max_side} * max_side * 4 + 4096;
-    std::string motivo;
-    const auto file = platform::read_whole_file(percorso, max_bytes, &motivo);
-    if (!file) return fallito(ErroreImmagine::bmp_illeggibile, motivo);
+    const auto file = platform::read_whole_file(percorso, max_bytes);
+    if (!file) return fallito(percorso, "BMP cannot be read", file.error().text);
     // The only BMP a run hands over is the chart canvas's own.
     auto img = leggi_bmp_8(file->data(), file->size(), max_side);
     if (!img) {
-        return fallito(ErroreImmagine::bmp_illeggibile,
+        return fallito(percorso, "BMP cannot be read",
                        "not an uncompressed 8-bit paletted BMP of at most 4096 pixels a side");
     }
     immagine_ = std::move(*img);
-    errore_ = ErroreImmagine::nessuno;
-    return true;
+    return {};
 }
 
 namespace {
@@ -94,21 +73,24 @@ bool codifica(ImmagineIndicizzata& img, std::vector<unsigned char>& out) {
 
 }  // namespace
 
-bool Wpdlx::salva_gif(const std::string& percorso, platform::Durability durata) {
-    if (immagine_.indici.empty()) return fallito(ErroreImmagine::nessuna_immagine);
+platform::Result<> Wpdlx::salva_gif(const std::string& percorso, platform::Durability durata) {
+    if (immagine_.indici.empty()) return fallito(percorso, "no picture loaded");
     if (gif_.empty() && !codifica(immagine_, gif_)) {
         gif_.clear();
-        return fallito(ErroreImmagine::codifica_gif);
+        return fallito(percorso, "GIF encoding failed");
     }
     // Written beside the target and renamed over it once complete.
     platform::ReplacementFile file(percorso, durata);
-    if (!file.is_open()) return fallito(ErroreImmagine::file_temporaneo, file.error());
-    if (!file.write(gif_.data(), gif_.size())) {
-        return fallito(ErroreImmagine::scrittura_gif, file.error());
+    const bool aperto = file.is_open();
+    if (auto scritto = file.write(gif_.data(), gif_.size()); !scritto) {
+        return fallito(
+            percorso, aperto ? "cannot write the GIF" : "cannot create a file in the target folder",
+            scritto.error().text);
     }
-    if (!file.commit()) return fallito(ErroreImmagine::sostituzione, file.error());
-    errore_ = ErroreImmagine::nessuno;
-    return true;
+    if (auto fatto = file.commit(); !fatto) {
+        return fallito(percorso, "cannot replace the GIF", fatto.error().text);
+    }
+    return {};
 }
 
 void Wpdlx::libera() {
@@ -116,9 +98,9 @@ void Wpdlx::libera() {
     immagine_ = {};
 }
 
-bool Wpdlx::chiudi_immagine() {
+platform::Result<> Wpdlx::chiudi_immagine() {
     libera();
-    return true;
+    return {};
 }
 
 }  // namespace ftes::esportazione

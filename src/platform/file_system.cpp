@@ -11,21 +11,15 @@ std::string temporary_name(const std::string& target) {
     return target.substr(0, name) + "." + target.substr(name) + ".tmp";
 }
 
-std::optional<std::vector<unsigned char>> read_whole_file(const std::string& path,
-                                                          std::size_t max_bytes,
-                                                          std::string* error) {
-    std::string ignored;
-    std::string& why = error != nullptr ? *error : ignored;
-    const auto too_large = [&] { return "larger than " + std::to_string(max_bytes) + " bytes"; };
+Result<std::vector<unsigned char>> read_whole_file(const std::string& path, std::size_t max_bytes) {
+    const Error too_large{path, "larger than " + std::to_string(max_bytes) + " bytes"};
     InputFile file(path);
-    if (!file.is_open()) {
-        why = file.error();
-        return std::nullopt;
-    }
-    if (file.size_at_open() > max_bytes) {
-        why = too_large();
-        return std::nullopt;
-    }
+    const auto named = [&](Error e) {
+        e.path = path;
+        return e;
+    };
+    if (!file.is_open()) return named(*file.error());
+    if (file.size_at_open() > max_bytes) return too_large;
     // Room for the file as it was opened and one byte more, to see its end in the same read;
     // a file that grows meanwhile is read on in steps, up to max_bytes.
     std::vector<unsigned char> bytes(file.size_at_open() + 1);
@@ -35,18 +29,12 @@ std::optional<std::vector<unsigned char>> read_whole_file(const std::string& pat
             if (size > max_bytes) break;
             bytes.resize(size + std::size_t{64} * 1024);
         }
-        const long n = file.read(reinterpret_cast<char*>(bytes.data() + size), bytes.size() - size);
-        if (n < 0) {
-            why = file.error();
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        size += static_cast<std::size_t>(n);
+        const auto n = file.read(reinterpret_cast<char*>(bytes.data() + size), bytes.size() - size);
+        if (!n) return named(n.error());
+        if (*n == 0) break;
+        size += *n;
     }
-    if (size > max_bytes) {
-        why = too_large();
-        return std::nullopt;
-    }
+    if (size > max_bytes) return too_large;
     bytes.resize(size);
     return bytes;
 }

@@ -13,13 +13,9 @@
 #include <string>
 #include <vector>
 
-namespace ftes::platform {
+#include "platform/error.h"
 
-// What went wrong with a file, as the system reported it: the file it concerns and the words.
-struct Error {
-    std::string path;
-    std::string text;
-};
+namespace ftes::platform {
 
 // The separator that ends a folder text on this platform.
 char separator();
@@ -42,16 +38,16 @@ class FolderListing {
     // Whether the folder could be opened for listing; error() says why not.
     bool is_open() const { return state_ != nullptr; }
     // The next file's name; nothing at the end of the listing, or when reading the listing
-    // failed part-way (error() is then set).
+    // failed part-way (error() then says why).
     std::optional<std::string> next_regular_file();
-    // The system's words for a listing that could not be opened or read; empty otherwise.
-    const std::string& error() const { return error_; }
+    // Why the folder could not be listed, or its listing failed part-way.
+    const std::optional<Error>& error() const { return error_; }
 
   private:
     struct State;
     std::string folder_;
     State* state_ = nullptr;
-    std::string error_;
+    std::optional<Error> error_;
 };
 
 // Whether a regular file stands at the path itself (a link is not followed).
@@ -64,24 +60,13 @@ bool folder_exists(const std::string& path);
 // name ours() accepts and that no live run is writing. Returns how many went.
 int remove_left_temporaries(const std::string& folder, bool (*ours)(std::string_view name));
 
-// Removes a file (or a link, never what it points to); false when nothing was removed.
-bool remove_file(const std::string& path);
-
-// The system's words for the last failure of a call made by this layer on this thread.
-std::string last_error_text();
+// Removes a file (or a link, never what it points to).
+Result<> remove_file(const std::string& path);
 
 // A text in the system's ANSI code page as UTF-8, the program's own text. On Windows that is the
 // code page of the machine (Windows-1252 in western Europe); POSIX names are bytes and stay as
 // they are.
 std::string ansi_to_utf8(std::string_view text);
-
-// Why a file did not open for reading.
-enum class OpenFailure {
-    none,
-    missing,      // nothing of that name (or a folder on the way is missing)
-    not_regular,  // a folder, FIFO, device or socket stands at the name
-    refused,      // it exists but cannot be opened (rights, a lock, a system error)
-};
 
 // A regular file opened for sequential reading. Anything that is not a regular file (a folder, a
 // FIFO, a device) is refused at open, so a read can never block or run on for ever.
@@ -93,12 +78,11 @@ class InputFile {
     InputFile& operator=(const InputFile&) = delete;
 
     bool is_open() const { return handle_ != invalid; }
-    OpenFailure failure() const { return failure_; }
-    // Why the file did not open, or why the last read failed: "not found" for a missing file,
-    // otherwise the system's own words; empty while nothing failed.
-    const std::string& error() const { return error_; }
-    // Bytes read into buf, 0 at end of file, -1 on a read error (error() says which).
-    long read(char* buf, std::size_t size);
+    // Why the file did not open (absent: not there) or why the last read failed; its path is
+    // left empty, for the one who opened the file to name.
+    const std::optional<Error>& error() const { return error_; }
+    // Bytes read into buf, 0 at the end of the file.
+    Result<std::size_t> read(char* buf, std::size_t size);
     // The size the file had when it was opened.
     std::size_t size_at_open() const { return size_; }
 
@@ -106,8 +90,7 @@ class InputFile {
     static constexpr std::intptr_t invalid = -1;
     std::intptr_t handle_ = invalid;  // a file descriptor, or a Windows HANDLE
     std::size_t size_ = 0;
-    OpenFailure failure_ = OpenFailure::none;
-    std::string error_;
+    std::optional<Error> error_;
 };
 
 // The words for a file that is not there, the same on every system.
@@ -115,16 +98,13 @@ inline constexpr const char* not_found_text = "not found";
 // The words for a folder, device or pipe where a file was expected.
 inline constexpr const char* not_regular_text = "not a regular file (a folder, device or pipe)";
 
-// The whole content of a regular file of at most max_bytes; nothing when it cannot be read or is
-// larger, and then error, when given, says why.
-std::optional<std::vector<unsigned char>> read_whole_file(const std::string& path,
-                                                          std::size_t max_bytes,
-                                                          std::string* error = nullptr);
+// The whole content of a regular file of at most max_bytes.
+Result<std::vector<unsigned char>> read_whole_file(const std::string& path, std::size_t max_bytes);
 
 // Writes the bytes to a file created afresh at the path. Whatever stands at that name (an old
 // file, a link, a FIFO, a device node) is removed first, never written through or followed; a
-// folder there is left alone and the write fails. Empty on success, otherwise the reason.
-std::string write_new_file(const std::string& path, std::span<const unsigned char> bytes);
+// folder there is left alone and the write fails.
+Result<> write_new_file(const std::string& path, std::span<const unsigned char> bytes);
 
 // Whether a replacement must survive a power cut as soon as it is committed.
 enum class Durability { ordinary, flushed };
@@ -142,24 +122,23 @@ class ReplacementFile {
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     bool is_open() const { return handle_ != invalid; }
-    // Appends the bytes; false when they could not all be written (a full disk).
-    bool write(const unsigned char* data, std::size_t size);
+    // Appends the bytes: they could not all be written (a full disk), or the temporary could
+    // not be made at all.
+    Result<> write(const unsigned char* data, std::size_t size);
     // Puts the written file in the target's place. A flushed replacement reaches the disk before
-    // the rename and the folder's new entry right after it. False when any of it fails: up to the
+    // the rename and the folder's new entry right after it. When any of it fails: up to the
     // rename the target stays as it was; after it the new file is in place but not yet known to
     // be safe from a power cut.
-    bool commit();
-    // The reason of the last failure (opening, writing or committing).
-    const std::string& error() const { return error_; }
+    Result<> commit();
     const std::string& temporary_path() const { return temp_path_; }
 
   private:
-    bool fail();
+    Error fail();
 
     static constexpr std::intptr_t invalid = -1;
     std::string target_;
     std::string temp_path_;
-    std::string error_;
+    std::optional<Error> error_;  // why the temporary could not be made
     Durability durability_;
     std::intptr_t handle_ = invalid;
     bool committed_ = false;
@@ -176,15 +155,14 @@ std::string temporary_name(const std::string& target);
 // lets a waiting run in after the day it is drawing.
 class StationLock {
   public:
-    // Opens the file; is_open() tells whether it could, failure() and error() why not.
+    // Opens the file; is_open() tells whether it could, error() why not.
     explicit StationLock(const std::string& path);
     ~StationLock();
     StationLock(const StationLock&) = delete;
     StationLock& operator=(const StationLock&) = delete;
 
     bool is_open() const { return handle_ != invalid; }
-    OpenFailure failure() const { return failure_; }
-    const std::string& error() const { return error_; }
+    const std::optional<Error>& error() const { return error_; }
     // Waits up to wait for the turn; false when another run kept it all that time.
     bool acquire(std::chrono::milliseconds wait);
     // Gives the turn back; nothing when it is not held.
@@ -196,8 +174,7 @@ class StationLock {
     std::intptr_t handle_ = invalid;  // the file
     std::intptr_t bell_ = invalid;    // POSIX: its folder, opened for the second lock
     bool held_ = false;
-    OpenFailure failure_ = OpenFailure::none;
-    std::string error_;
+    std::optional<Error> error_;
 };
 
 }  // namespace ftes::platform

@@ -41,9 +41,20 @@ std::optional<std::chrono::year_month_day> local_today() {
                                        std::chrono::day{static_cast<unsigned>(local.tm_mday)}};
 }
 
-std::string last_error_text() {
-    return std::strerror(errno);
+namespace {
+
+// The system's words for errno, about a file.
+Error system_error(const std::string& path) {
+    return {path, std::strerror(errno)};
 }
+
+// Why a file could not be opened for reading: not there, or there but not to be opened.
+Error open_error(const std::string& path) {
+    if (errno == ENOENT || errno == ENOTDIR) return {path, not_found_text, true};
+    return system_error(path);
+}
+
+}  // namespace
 
 std::string ansi_to_utf8(std::string_view text) {
     return std::string(text);
@@ -103,7 +114,7 @@ struct FolderListing::State {
 FolderListing::FolderListing(const std::string& folder) : folder_(folder) {
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr) {
-        error_ = last_error_text();
+        error_ = system_error(folder);
         return;
     }
     state_ = new State{std::unique_ptr<DIR, DirCloser>(dir)};
@@ -114,13 +125,13 @@ FolderListing::~FolderListing() {
 }
 
 std::optional<std::string> FolderListing::next_regular_file() {
-    if (state_ == nullptr || !error_.empty()) return std::nullopt;
+    if (state_ == nullptr || error_) return std::nullopt;
     for (;;) {
         errno = 0;
         const dirent* entry = ::readdir(state_->dir.get());
         if (entry == nullptr) {
             // The end of the listing leaves errno alone; a failed read of it sets it.
-            if (errno != 0) error_ = last_error_text();
+            if (errno != 0) error_ = system_error(folder_);
             return std::nullopt;
         }
         if (entry->d_name[0] == '.') continue;  // hidden files, "." and ".."
@@ -138,29 +149,23 @@ bool folder_exists(const std::string& path) {
     return ::stat(path.empty() ? "." : path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool remove_file(const std::string& path) {
-    return ::unlink(path.c_str()) == 0;
+Result<> remove_file(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) return system_error(path);
+    return {};
 }
 
 InputFile::InputFile(const std::string& path) {
     // Non-blocking open so that a FIFO in the data folder cannot stall the batch.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // The path is left out of its errors: the one who opened it names it, and a sounding name
+    // that is not there, as most are not, costs no copy of it.
     if (fd < 0) {
-        const bool missing = errno == ENOENT || errno == ENOTDIR;
-        failure_ = missing ? OpenFailure::missing : OpenFailure::refused;
-        error_ = missing ? not_found_text : last_error_text();
+        error_ = open_error({});
         return;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        failure_ = OpenFailure::refused;
-        error_ = last_error_text();
-        ::close(fd);
-        return;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        failure_ = OpenFailure::not_regular;
-        error_ = not_regular_text;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error_ = S_ISREG(st.st_mode) ? system_error({}) : Error{{}, not_regular_text};
         ::close(fd);
         return;
     }
@@ -172,28 +177,29 @@ InputFile::~InputFile() {
     if (is_open()) ::close(fd_of(handle_));
 }
 
-long InputFile::read(char* buf, std::size_t size) {
-    if (!is_open()) return -1;
+Result<std::size_t> InputFile::read(char* buf, std::size_t size) {
+    if (!is_open()) return *error_;
     for (;;) {
         const ssize_t n = ::read(fd_of(handle_), buf, size);
-        if (n >= 0) return static_cast<long>(n);
+        if (n >= 0) return static_cast<std::size_t>(n);
         if (errno != EINTR) {
-            error_ = last_error_text();
-            return -1;
+            error_ = system_error({});
+            return *error_;
         }
     }
 }
 
-std::string write_new_file(const std::string& path, std::span<const unsigned char> bytes) {
+Result<> write_new_file(const std::string& path, std::span<const unsigned char> bytes) {
     // Whatever stands at the name goes first; the exclusive, non-following create then fails
     // rather than write anywhere but into a new file of this folder.
     ::unlink(path.c_str());
     const int fd = ::open(path.c_str(), create_flags, new_file_mode);
-    if (fd < 0) return last_error_text();
-    const bool written = write_all(fd, bytes.data(), bytes.size());
-    std::string why = written ? std::string() : last_error_text();
-    if (::close(fd) != 0 && written) return last_error_text();
-    return why;
+    if (fd < 0) return system_error(path);
+    std::optional<Error> why;
+    if (!write_all(fd, bytes.data(), bytes.size())) why = system_error(path);
+    if (::close(fd) != 0 && !why) why = system_error(path);
+    if (why) return *why;
+    return {};
 }
 
 namespace {
@@ -233,7 +239,8 @@ ReplacementFile::ReplacementFile(const std::string& target, Durability durabilit
     : target_(target), temp_path_(temporary_name(target)), durability_(durability) {
     const int fd = create_temporary(temp_path_);
     if (fd < 0) {
-        error_ = errno == EEXIST ? "another run is writing " + temp_path_ : last_error_text();
+        error_ = errno == EEXIST ? Error{target_, "another run is writing " + temp_path_}
+                                 : system_error(target_);
         temp_path_.clear();
         return;
     }
@@ -247,17 +254,18 @@ ReplacementFile::~ReplacementFile() {
     if (is_open()) ::close(fd_of(handle_));
 }
 
-bool ReplacementFile::fail() {
-    error_ = last_error_text();
-    return false;
+Error ReplacementFile::fail() {
+    return system_error(target_);
 }
 
-bool ReplacementFile::write(const unsigned char* data, std::size_t size) {
-    return is_open() && (write_all(fd_of(handle_), data, size) || fail());
+Result<> ReplacementFile::write(const unsigned char* data, std::size_t size) {
+    if (!is_open()) return *error_;
+    if (!write_all(fd_of(handle_), data, size)) return fail();
+    return {};
 }
 
-bool ReplacementFile::commit() {
-    if (!is_open()) return false;
+Result<> ReplacementFile::commit() {
+    if (!is_open()) return *error_;
     const int fd = fd_of(handle_);
     if (durability_ == Durability::flushed && ::fdatasync(fd) != 0) return fail();
     // The lock on the temporary marks it as being written until it has its final name.
@@ -265,14 +273,16 @@ bool ReplacementFile::commit() {
     committed_ = true;
     handle_ = invalid;
     if (::close(fd) != 0) return fail();
-    if (durability_ == Durability::ordinary) return true;
+    if (durability_ == Durability::ordinary) return {};
     // The new folder entry reaches the disk too: without this a power cut could undo the
     // rename and leave the old copy, or nothing where a new name was added.
     const int dir = ::open(folder_of(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) return fail();
-    const bool synced = ::fsync(dir) == 0 || fail();
+    std::optional<Error> why;
+    if (::fsync(dir) != 0) why = fail();
     ::close(dir);
-    return synced;
+    if (why) return *why;
+    return {};
 }
 
 namespace {
@@ -293,9 +303,7 @@ bool lock_until(int fd, std::chrono::steady_clock::time_point until) {
 StationLock::StationLock(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        const bool missing = errno == ENOENT || errno == ENOTDIR;
-        failure_ = missing ? OpenFailure::missing : OpenFailure::refused;
-        error_ = missing ? not_found_text : last_error_text();
+        error_ = open_error(path);
         return;
     }
     handle_ = fd;

@@ -17,7 +17,7 @@ namespace ftes::platform {
 
 namespace {
 
-// The error of the last failed call of this layer, for last_error_text().
+// The error of the last failed call of this layer, for system_error().
 thread_local DWORD last_error = ERROR_SUCCESS;
 
 bool failed() {
@@ -47,6 +47,32 @@ std::string to_utf8(const std::wstring& wide) {
                             nullptr, nullptr);
     }
     return text;
+}
+
+// The system's words for the last failed call of this layer.
+std::string last_error_text() {
+    wchar_t* message = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, last_error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    std::wstring text = n > 0 && message != nullptr ? std::wstring(message, n) : std::wstring();
+    if (message != nullptr) LocalFree(message);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.')) {
+        text.pop_back();
+    }
+    if (text.empty()) return "system error " + std::to_string(last_error);
+    return to_utf8(text);
+}
+
+// The system's words for the last failed call of this layer, about a file.
+Error system_error(const std::string& path) {
+    return {path, last_error_text()};
+}
+
+// Whether an error of opening a file says that nothing of that name is there.
+bool absent(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+           error == ERROR_INVALID_NAME;
 }
 
 // A path as the W functions take it. Beyond the classic limit the path is made absolute, with
@@ -129,20 +155,6 @@ std::optional<std::chrono::year_month_day> local_today() {
     return today;
 }
 
-std::string last_error_text() {
-    wchar_t* message = nullptr;
-    const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, last_error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-    std::wstring text = n > 0 && message != nullptr ? std::wstring(message, n) : std::wstring();
-    if (message != nullptr) LocalFree(message);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.')) {
-        text.pop_back();
-    }
-    if (text.empty()) return "system error " + std::to_string(last_error);
-    return to_utf8(text);
-}
-
 std::string ansi_to_utf8(std::string_view text) {
     return to_utf8(to_utf16(std::string(text), CP_ACP));
 }
@@ -162,7 +174,7 @@ FolderListing::FolderListing(const std::string& folder) : folder_(folder) {
         failed();
         // A folder without a single entry (a drive's empty root) is listed, and empty.
         if (last_error != ERROR_FILE_NOT_FOUND) {
-            error_ = last_error_text();
+            error_ = system_error(folder);
             delete state;
             return;
         }
@@ -178,14 +190,14 @@ FolderListing::~FolderListing() {
 }
 
 std::optional<std::string> FolderListing::next_regular_file() {
-    if (state_ == nullptr || state_->find == INVALID_HANDLE_VALUE || !error_.empty()) {
+    if (state_ == nullptr || state_->find == INVALID_HANDLE_VALUE || error_) {
         return std::nullopt;
     }
     for (;;) {
         if (!state_->pending) {
             if (!FindNextFileW(state_->find, &state_->entry)) {
                 failed();
-                if (last_error != ERROR_NO_MORE_FILES) error_ = last_error_text();
+                if (last_error != ERROR_NO_MORE_FILES) error_ = system_error(folder_);
                 return std::nullopt;
             }
         }
@@ -223,42 +235,42 @@ int remove_left_temporaries(const std::string& folder, bool (*ours)(std::string_
     return removed;
 }
 
-bool remove_file(const std::string& path) {
-    return DeleteFileW(system_path(path).c_str()) || failed();
+Result<> remove_file(const std::string& path) {
+    if (!DeleteFileW(system_path(path).c_str())) {
+        failed();
+        return system_error(path);
+    }
+    return {};
 }
 
 InputFile::InputFile(const std::string& path) {
     const std::wstring wide = system_path(path);
     const HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, share_all, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // The path is left out of its errors: the one who opened it names it.
     if (h == INVALID_HANDLE_VALUE) {
         failed();
-        const std::string why = last_error_text();
+        const Error why = system_error({});
         const DWORD attributes = GetFileAttributesW(wide.c_str());
-        failure_ =
-            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-                ? OpenFailure::not_regular
-            : last_error == ERROR_FILE_NOT_FOUND || last_error == ERROR_PATH_NOT_FOUND ||
-                    last_error == ERROR_INVALID_NAME || last_error == ERROR_BAD_NETPATH
-                ? OpenFailure::missing
-                : OpenFailure::refused;
-        error_ = failure_ == OpenFailure::missing       ? not_found_text
-                 : failure_ == OpenFailure::not_regular ? not_regular_text
-                                                        : why;
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            error_ = Error{{}, not_regular_text};
+        } else if (absent(last_error) || last_error == ERROR_BAD_NETPATH) {
+            error_ = Error{{}, not_found_text, true};
+        } else {
+            error_ = why;
+        }
         return;
     }
     // A device name (NUL, CON, COM1) or a pipe opens too: only a file on a disk is read.
     LARGE_INTEGER size{};
     if (GetFileType(h) != FILE_TYPE_DISK) {
-        failure_ = OpenFailure::not_regular;
-        error_ = not_regular_text;
+        error_ = Error{{}, not_regular_text};
         CloseHandle(h);
         return;
     }
     if (!GetFileSizeEx(h, &size) || size.QuadPart < 0) {
         failed();
-        failure_ = OpenFailure::refused;
-        error_ = last_error_text();
+        error_ = system_error({});
         CloseHandle(h);
         return;
     }
@@ -270,19 +282,19 @@ InputFile::~InputFile() {
     if (is_open()) CloseHandle(handle_of(handle_));
 }
 
-long InputFile::read(char* buf, std::size_t size) {
-    if (!is_open()) return -1;
+Result<std::size_t> InputFile::read(char* buf, std::size_t size) {
+    if (!is_open()) return *error_;
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
     if (!ReadFile(handle_of(handle_), buf, want, &got, nullptr)) {
         failed();
-        error_ = last_error_text();
-        return -1;
+        error_ = system_error({});
+        return *error_;
     }
-    return static_cast<long>(got);
+    return static_cast<std::size_t>(got);
 }
 
-std::string write_new_file(const std::string& path, std::span<const unsigned char> bytes) {
+Result<> write_new_file(const std::string& path, std::span<const unsigned char> bytes) {
     // Whatever stands at the name goes first (a link, not what it leads to); the create then
     // fails rather than write anywhere but into a new file.
     const std::wstring wide = system_path(path);
@@ -290,15 +302,16 @@ std::string write_new_file(const std::string& path, std::span<const unsigned cha
     const HANDLE h = create_new(wide);
     if (h == INVALID_HANDLE_VALUE) {
         failed();
-        return last_error_text();
+        return system_error(path);
     }
-    const bool written = write_all(h, bytes.data(), bytes.size());
-    const std::string why = written ? std::string() : last_error_text();
-    if (!CloseHandle(h) && written) {
+    std::optional<Error> why;
+    if (!write_all(h, bytes.data(), bytes.size())) why = system_error(path);
+    if (!CloseHandle(h) && !why) {
         failed();
-        return last_error_text();
+        why = system_error(path);
     }
-    return why;
+    if (why) return *why;
+    return {};
 }
 
 ReplacementFile::ReplacementFile(const std::string& target, Durability durability)
@@ -311,14 +324,15 @@ ReplacementFile::ReplacementFile(const std::string& target, Durability durabilit
             h = create_new(temp);
         } else {
             failed();
-            error_ = busy(last_error) ? "another run is writing " + temp_path_ : last_error_text();
+            error_ = busy(last_error) ? Error{target_, "another run is writing " + temp_path_}
+                                      : system_error(target_);
             temp_path_.clear();
             return;
         }
     }
     if (h == INVALID_HANDLE_VALUE) {
         failed();
-        error_ = last_error_text();
+        error_ = system_error(target_);
         temp_path_.clear();
         return;
     }
@@ -330,17 +344,18 @@ ReplacementFile::~ReplacementFile() {
     if (!committed_ && !temp_path_.empty()) DeleteFileW(system_path(temp_path_).c_str());
 }
 
-bool ReplacementFile::fail() {
-    error_ = last_error_text();
-    return false;
+Error ReplacementFile::fail() {
+    return system_error(target_);
 }
 
-bool ReplacementFile::write(const unsigned char* data, std::size_t size) {
-    return is_open() && (write_all(handle_of(handle_), data, size) || fail());
+Result<> ReplacementFile::write(const unsigned char* data, std::size_t size) {
+    if (!is_open()) return *error_;
+    if (!write_all(handle_of(handle_), data, size)) return fail();
+    return {};
 }
 
-bool ReplacementFile::commit() {
-    if (!is_open()) return false;
+Result<> ReplacementFile::commit() {
+    if (!is_open()) return *error_;
     const HANDLE h = handle_of(handle_);
     handle_ = invalid;
     if (durability_ == Durability::flushed && !FlushFileBuffers(h)) {
@@ -360,16 +375,14 @@ bool ReplacementFile::commit() {
     for (int attempt = 0;; ++attempt) {
         if (MoveFileExW(from.c_str(), to.c_str(), how)) {
             committed_ = true;
-            return true;
+            return {};
         }
         failed();
         if (!busy(last_error) || attempt == 20) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    error_ = busy(last_error)
-                 ? "the chart is held open by another program (" + last_error_text() + ")"
-                 : last_error_text();
-    return false;
+    if (!busy(last_error)) return fail();
+    return Error{target_, "the chart is held open by another program (" + last_error_text() + ")"};
 }
 
 namespace {
@@ -410,16 +423,12 @@ StationLock::StationLock(const std::string& path) {
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         failed();
-        const bool missing = last_error == ERROR_FILE_NOT_FOUND ||
-                             last_error == ERROR_PATH_NOT_FOUND || last_error == ERROR_INVALID_NAME;
-        failure_ = missing ? OpenFailure::missing : OpenFailure::refused;
-        error_ = missing ? not_found_text : last_error_text();
+        error_ = absent(last_error) ? Error{path, not_found_text, true} : system_error(path);
         return;
     }
     if (GetFileType(h) != FILE_TYPE_DISK) {
         CloseHandle(h);
-        failure_ = OpenFailure::not_regular;
-        error_ = not_regular_text;
+        error_ = Error{path, not_regular_text};
         return;
     }
     handle_ = stored(h);

@@ -39,19 +39,20 @@ bool LineReader::fill() {
     }
     if (budget == 0) {
         char probe = 0;
-        cut_short_ = file_->read(&probe, 1) > 0;
+        const auto more = file_->read(&probe, 1);
+        cut_short_ = more && *more > 0;
         at_end_ = true;
         return false;
     }
-    const long got = file_->read(buffer_, std::min(sizeof buffer_, budget));
-    if (got <= 0) {
-        read_failed_ = got < 0;
+    const auto got = file_->read(buffer_, std::min(sizeof buffer_, budget));
+    if (!got || *got == 0) {
+        read_failed_ = !got;
         at_end_ = true;
         return false;
     }
     chunk_ = buffer_;
     begin_ = 0;
-    end_ = static_cast<std::size_t>(got);
+    end_ = *got;
     scanned_ += end_;
     return true;
 }

@@ -21,7 +21,7 @@ class LineReader {
     // of gigabytes costs no more than this.
     static constexpr std::size_t max_scanned_bytes = std::size_t{4} * 1024 * 1024;
 
-    // Reads the file at path; is_open() tells whether it opened, failure() and error() why not.
+    // Reads the file at path; is_open() tells whether it opened, error() why not.
     // A reader that needs less than the whole budget may scan fewer bytes.
     explicit LineReader(const std::string& path, std::size_t max_bytes = max_scanned_bytes);
     // Reads text held in memory (the view must outlive the reader).
@@ -30,12 +30,12 @@ class LineReader {
     LineReader& operator=(const LineReader&) = delete;
 
     bool is_open() const { return open_; }
-    OpenFailure failure() const { return file_ ? file_->failure() : OpenFailure::none; }
     // Whether reading the file failed after it was opened: what was read up to there is not
     // the whole file, and error() says why.
     bool failed() const { return read_failed_; }
-    // The system's words for an open or read that failed; empty while nothing failed.
-    std::string error() const { return file_ ? file_->error() : std::string(); }
+    // Why the file did not open (absent: not there) or a read failed; its path is left empty,
+    // for the one who names the file.
+    const Error& error() const { return *file_->error(); }
     // The next line, or nothing at the end of the file or on a read error.
     std::optional<std::string> next_line();
     // The same into a text the caller keeps, so that its room serves every line; false at the

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
+
 #include <stb_image.h>
+#include <cerrno>
+#include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -63,20 +66,20 @@ class ComponenteGuasto : public esportazione::Wpdlx {
   public:
     enum class Guasto { carica, chiudi, cancellazione };
     explicit ComponenteGuasto(Guasto g) : guasto_(g) {}
-    bool carica_bmp(const std::string& p) override {
+    platform::Result<> carica_bmp(const std::string& p) override {
         bmp_ = p;
-        if (guasto_ == Guasto::carica)
-            return fallito(esportazione::ErroreImmagine::bmp_illeggibile);
+        if (guasto_ == Guasto::carica) return platform::Error{p, "BMP cannot be read"};
         return Wpdlx::carica_bmp(p);
     }
-    bool chiudi_immagine() override {
-        Wpdlx::chiudi_immagine();
+    platform::Result<> chiudi_immagine() override {
+        (void)Wpdlx::chiudi_immagine();
         if (guasto_ == Guasto::cancellazione && !bmp_.empty()) {
             // A folder in the BMP's place cannot be deleted as a file.
             fs::remove(bmp_);
             fs::create_directories(fs::path(bmp_) / "busy");
         }
-        return guasto_ != Guasto::chiudi;
+        if (guasto_ == Guasto::chiudi) return platform::Error{bmp_, "failed"};
+        return {};
     }
 
   private:
@@ -104,7 +107,7 @@ class Pubblicazione : public ::testing::Test {
         canvas::Canvas tela;
         tela.draw_line(0, 0, 285, 230, {255, 0, 0});
         const std::string bmp = (dir.percorso() / "x.bmp").string();
-        ASSERT_EQ(tela.capture_bmp(bmp), "");
+        ASSERT_TRUE(tela.capture_bmp(bmp));
         ASSERT_TRUE(componente.carica_bmp(bmp));
     }
     fs::path base() const { return dir.percorso() / "base"; }
@@ -209,10 +212,11 @@ TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
     rlimit piccolo = vecchio;
     piccolo.rlim_cur = 64;
     setrlimit(RLIMIT_FSIZE, &piccolo);
-    const bool scritto = componente.salva_gif((web() / "plotftEs6.gif").string());
+    const auto scritto = componente.salva_gif((web() / "plotftEs6.gif").string());
     setrlimit(RLIMIT_FSIZE, &vecchio);
-    EXPECT_FALSE(scritto);
-    EXPECT_EQ(componente.errore(), esportazione::ErroreImmagine::scrittura_gif);
+    ASSERT_FALSE(scritto);
+    EXPECT_EQ(scritto.error().text,
+              "cannot write the GIF (" + std::string(std::strerror(EFBIG)) + ")");
     EXPECT_EQ(test::leggi_file(web() / "plotftEs6.gif"), prima);
     EXPECT_EQ(file_in(web()), sei_correnti);  // no temporary file left behind
 }
@@ -234,11 +238,11 @@ TEST_F(Pubblicazione, AChartHeldOpenIsReplacedOnceLetGoOrLeftByteIdentical) {
     HANDLE aperto = tieni();
     ASSERT_NE(aperto, INVALID_HANDLE_VALUE);
     const auto inizio = std::chrono::steady_clock::now();
-    EXPECT_FALSE(componente.salva_gif(grafico.string()));
+    const auto rifiutato = componente.salva_gif(grafico.string());
+    ASSERT_FALSE(rifiutato);
     EXPECT_GE(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(500));
-    EXPECT_EQ(componente.errore(), esportazione::ErroreImmagine::sostituzione);
-    EXPECT_NE(componente.messaggio().find("held open"), std::string::npos)
-        << componente.messaggio();
+    EXPECT_EQ(rifiutato.error().text.rfind("cannot replace the GIF (the chart is held open", 0), 0u)
+        << rifiutato.error().text;
     CloseHandle(aperto);
     EXPECT_EQ(test::leggi_file(grafico), prima);
     EXPECT_EQ(file_in(web()), sei_correnti);  // no temporary file left behind
@@ -249,7 +253,7 @@ TEST_F(Pubblicazione, AChartHeldOpenIsReplacedOnceLetGoOrLeftByteIdentical) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         CloseHandle(aperto);
     });
-    EXPECT_TRUE(componente.salva_gif(grafico.string())) << componente.messaggio();
+    EXPECT_TRUE(componente.salva_gif(grafico.string()));
     lettore.join();
     EXPECT_NE(test::leggi_file(grafico), prima);
 }
@@ -262,10 +266,12 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
     const canvas::Rgb colori[] = {{255, 255, 0}, {100, 100, 100}, {255, 153, 0}};
     for (int i = 0; i < 3; ++i) tela.draw_line(float(i), 0, float(i), 230, colori[i]);
     const std::string bmp = (dir.percorso() / "g.bmp").string();
-    ASSERT_EQ(tela.capture_bmp(bmp), "");
+    ASSERT_TRUE(tela.capture_bmp(bmp));
     esportazione::Wpdlx c;
-    EXPECT_FALSE(c.salva_gif((dir.percorso() / "none.gif").string()));
-    EXPECT_EQ(c.errore(), esportazione::ErroreImmagine::nessuna_immagine);
+    const auto senza = c.salva_gif((dir.percorso() / "none.gif").string());
+    ASSERT_FALSE(senza);
+    EXPECT_EQ(senza.error().text, "no picture loaded");
+    EXPECT_EQ(senza.error().path, (dir.percorso() / "none.gif").string());
     ASSERT_TRUE(c.carica_bmp(bmp));
     const std::string gif = (dir.percorso() / "g.gif").string();
     ASSERT_TRUE(c.salva_gif(gif));
@@ -275,8 +281,9 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
         for (int i = 0; i < 3; ++i) EXPECT_EQ(d->at(i, row), colori[i]);
         EXPECT_EQ(d->at(3, row), (canvas::Rgb{0, 0, 0}));
     }
-    EXPECT_FALSE(c.carica_bmp((dir.percorso() / "missing.bmp").string()));
-    EXPECT_EQ(c.errore(), esportazione::ErroreImmagine::bmp_illeggibile);
+    const auto mancante = c.carica_bmp((dir.percorso() / "missing.bmp").string());
+    ASSERT_FALSE(mancante);
+    EXPECT_EQ(mancante.error().text, "BMP cannot be read (not found)");
     dir.scrivi("bad.bmp", "BM not really a bitmap");
     EXPECT_FALSE(c.carica_bmp((dir.percorso() / "bad.bmp").string()));
     EXPECT_FALSE(c.salva_gif((dir.percorso() / "after.gif").string()));
@@ -286,9 +293,11 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
     dir.scrivi("foreign.bmp",
                bmp_24(3, 2, {255, 0, 0, 1, 2, 3, 255, 0, 0, 9, 9, 9, 1, 2, 3, 0, 0, 0}));
     for (const char* nome : {"pnm.bmp", "foreign.bmp"}) {
-        EXPECT_FALSE(c.carica_bmp((dir.percorso() / nome).string())) << nome;
-        EXPECT_NE(c.messaggio().find("not an uncompressed 8-bit paletted BMP"), std::string::npos)
-            << c.messaggio();
+        const auto rifiutata = c.carica_bmp((dir.percorso() / nome).string());
+        ASSERT_FALSE(rifiutata) << nome;
+        EXPECT_NE(rifiutata.error().text.find("not an uncompressed 8-bit paletted BMP"),
+                  std::string::npos)
+            << rifiutata.error().text;
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <thread>
 
@@ -36,7 +37,7 @@ std::vector<std::string> elenca(const std::string& cartella) {
     std::vector<std::string> nomi;
     FolderListing elenco(cartella);
     while (const auto n = elenco.next_regular_file()) nomi.push_back(*n);
-    EXPECT_EQ(elenco.error(), "");
+    EXPECT_FALSE(elenco.error());
     return nomi;
 }
 
@@ -60,7 +61,9 @@ TEST(FolderListing, AFolderThatIsNotThereIsNotAnEmptyOne) {
     for (const std::string& cartella : {dir.prefisso("missing"), dir.prefisso() + "file/"}) {
         FolderListing elenco(test::nativo(cartella));
         EXPECT_FALSE(elenco.is_open()) << cartella;
-        EXPECT_NE(elenco.error(), "") << cartella;
+        ASSERT_TRUE(elenco.error()) << cartella;
+        EXPECT_NE(elenco.error()->text, "") << cartella;
+        EXPECT_EQ(elenco.error()->path, test::nativo(cartella));
         EXPECT_EQ(elenco.next_regular_file(), std::nullopt) << cartella;
     }
 }
@@ -102,19 +105,19 @@ TEST(InputFile, OpensRegularFilesOnlyAndSaysWhyNot) {
     dir.scrivi("file.txt", "abc");
     dir.crea_cartella("folder.txt");
     EXPECT_TRUE(InputFile((dir.percorso() / "file.txt").string()).is_open());
-    EXPECT_EQ(InputFile((dir.percorso() / "none.txt").string()).failure(), OpenFailure::missing);
-    EXPECT_EQ(InputFile((dir.percorso() / "none.txt").string()).error(), "not found");
-    EXPECT_EQ(InputFile((dir.percorso() / "folder.txt").string()).error(),
-              "not a regular file (a folder, device or pipe)");
-    EXPECT_EQ(InputFile((dir.percorso() / "no" / "x.txt").string()).failure(),
-              OpenFailure::missing);
-    EXPECT_EQ(InputFile((dir.percorso() / "folder.txt").string()).failure(),
-              OpenFailure::not_regular);
+    const auto errore = [&](const char* nome) {
+        return *InputFile((dir.percorso() / nome).string()).error();
+    };
+    EXPECT_TRUE(errore("none.txt").absent);
+    EXPECT_EQ(errore("none.txt").text, "not found");
+    EXPECT_FALSE(errore("folder.txt").absent);
+    EXPECT_EQ(errore("folder.txt").text, "not a regular file (a folder, device or pipe)");
+    EXPECT_TRUE(InputFile((dir.percorso() / "no" / "x.txt").string()).error()->absent);
     for (const fs::path& p : test::pianta_non_regolari(dir.percorso())) {
         const InputFile f(p.string());
         EXPECT_FALSE(f.is_open()) << p;
-        EXPECT_NE(f.failure(), OpenFailure::none) << p;
-        EXPECT_NE(f.error(), "") << p;
+        ASSERT_TRUE(f.error()) << p;
+        EXPECT_NE(f.error()->text, "") << p;
     }
 }
 
@@ -125,16 +128,24 @@ TEST(WriteNewFile, ReplacesWhateverStandsAtTheNameWithoutWritingThroughIt) {
     const auto piantati = test::non_regolari_in(dir.percorso(), "grafico1.bmp", esterno);
     for (const auto& [cosa, pianta] : piantati) {
         pianta();
-        EXPECT_EQ(write_new_file(bmp.string(), std::span(byte("new"), 3)), "") << cosa;
+        EXPECT_TRUE(write_new_file(bmp.string(), std::span(byte("new"), 3))) << cosa;
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(bmp))) << cosa;
         EXPECT_EQ(test::leggi_file(bmp), "new") << cosa;
         EXPECT_EQ(test::leggi_file(esterno), "keep me") << cosa;
         fs::remove(bmp);
     }
     dir.crea_cartella("grafico1.bmp/sub");  // a folder is never removed
-    EXPECT_NE(write_new_file(bmp.string(), std::span(byte("new"), 3)), "");
+    EXPECT_FALSE(write_new_file(bmp.string(), std::span(byte("new"), 3)));
     EXPECT_TRUE(fs::is_directory(bmp / "sub"));
-    EXPECT_NE(write_new_file((dir.percorso() / "missing" / "g.bmp").string(), {}), "");
+    const auto nessuna = write_new_file((dir.percorso() / "missing" / "g.bmp").string(), {});
+    ASSERT_FALSE(nessuna);
+    EXPECT_EQ(nessuna.error().path, (dir.percorso() / "missing" / "g.bmp").string());
+#ifdef _WIN32
+    const int cartella_mancante = ERROR_PATH_NOT_FOUND;
+#else
+    const int cartella_mancante = ENOENT;
+#endif
+    EXPECT_EQ(nessuna.error().text, test::testo_errore_sistema(cartella_mancante));
 }
 
 TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
@@ -148,7 +159,7 @@ TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
         EXPECT_EQ(f.temporary_path(), (dir.percorso() / ".chart.gif.tmp").string());
         ASSERT_TRUE(f.write(byte(testo), 3));
         EXPECT_EQ(test::leggi_file(target), prima);
-        ASSERT_TRUE(f.commit()) << f.error();
+        ASSERT_TRUE(f.commit());
         EXPECT_EQ(test::leggi_file(target), testo);
     }
 #ifndef _WIN32
@@ -173,7 +184,9 @@ TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
 
     ReplacementFile nowhere((dir.percorso() / "missing" / "x.gif").string(), Durability::flushed);
     EXPECT_FALSE(nowhere.is_open());
-    EXPECT_FALSE(nowhere.error().empty());
+    const auto scritto = nowhere.write(byte("x"), 1);
+    ASSERT_FALSE(scritto);
+    EXPECT_EQ(scritto.error().path, (dir.percorso() / "missing" / "x.gif").string());
     EXPECT_FALSE(nowhere.commit());
 }
 
@@ -185,7 +198,7 @@ TEST(ReplacementFile, ALinkAtTheTargetIsReplacedNotFollowed) {
          test::non_regolari_in(dir.percorso(), "plotftEs1.gif", esterno)) {
         pianta();
         ReplacementFile f(target.string(), Durability::ordinary);
-        ASSERT_TRUE(f.write(byte("GIF"), 3) && f.commit()) << cosa << ": " << f.error();
+        ASSERT_TRUE(f.write(byte("GIF"), 3) && f.commit()) << cosa;
         EXPECT_EQ(test::leggi_file(target), "GIF") << cosa;
         EXPECT_EQ(test::leggi_file(esterno), "keep me") << cosa;
         fs::remove(target);
@@ -203,7 +216,7 @@ TEST(ReplacementFile, ATemporaryLeftByAKilledRunIsRemadeOneInUseIsLeftAlone) {
     for (const auto& [cosa, pianta] :
          test::non_regolari_in(dir.percorso(), ".2025005.gif.tmp", esterno)) {
         ReplacementFile f(target.string(), Durability::flushed);
-        ASSERT_TRUE(f.is_open()) << cosa << ": " << f.error();
+        ASSERT_TRUE(f.is_open()) << cosa;
         ASSERT_TRUE(f.write(byte("whole"), 5) && f.commit());
         EXPECT_EQ(test::leggi_file(target), "whole");
         EXPECT_FALSE(fs::exists(fs::symlink_status(temp))) << cosa;
@@ -217,7 +230,9 @@ TEST(ReplacementFile, ATemporaryLeftByAKilledRunIsRemadeOneInUseIsLeftAlone) {
     ASSERT_TRUE(primo.write(byte("first"), 5));
     ReplacementFile secondo(target.string(), Durability::ordinary);
     EXPECT_FALSE(secondo.is_open());
-    EXPECT_NE(secondo.error().find("another run"), std::string::npos) << secondo.error();
+    const auto rifiutato = secondo.write(byte("second"), 6);
+    ASSERT_FALSE(rifiutato);
+    EXPECT_NE(rifiutato.error().text.find("another run"), std::string::npos);
     ASSERT_TRUE(primo.commit());
     EXPECT_EQ(test::leggi_file(target), "first");
 }
@@ -229,14 +244,14 @@ TEST(StationLock, OneHolderAtATimeAndReadersAreNotKeptOut) {
         StationLock primo(ini), secondo(ini);
         ASSERT_TRUE(primo.acquire(std::chrono::milliseconds(0)));
         EXPECT_FALSE(secondo.acquire(std::chrono::milliseconds(50)));
-        EXPECT_EQ(read_whole_file(ini, 10), std::vector<unsigned char>{'x'});
+        EXPECT_EQ(*read_whole_file(ini, 10), std::vector<unsigned char>{'x'});
         primo.release();
         EXPECT_TRUE(secondo.acquire(std::chrono::milliseconds(0)));
     }
     EXPECT_TRUE(StationLock(ini).acquire(std::chrono::milliseconds(0)));
     const StationLock assente((dir.percorso() / "none").string());
     EXPECT_FALSE(assente.is_open());
-    EXPECT_EQ(assente.failure(), OpenFailure::missing);
+    EXPECT_TRUE(assente.error()->absent);
 }
 
 TEST(StationLock, ARunThatWaitsGetsInBetweenTheDaysOfABackfill) {
@@ -279,10 +294,10 @@ TEST(WindowsPaths, PastMaxPathAndNamesInAnyLetter) {
     }
     ASSERT_GT(cartella.size(), 300u);
     const std::string nome = cartella + "Stazione \xC3\xA8 \xE2\x82\xAC.gif";  // è and €
-    EXPECT_EQ(write_new_file(cartella + "grafico1.bmp", std::span(byte("BM"), 2)), "");
+    EXPECT_TRUE(write_new_file(cartella + "grafico1.bmp", std::span(byte("BM"), 2)));
     ReplacementFile f(nome, Durability::flushed);
-    ASSERT_TRUE(f.write(byte("GIF"), 3) && f.commit()) << f.error();
-    EXPECT_EQ(read_whole_file(nome, 10), (std::vector<unsigned char>{'G', 'I', 'F'}));
+    ASSERT_TRUE(f.write(byte("GIF"), 3) && f.commit());
+    EXPECT_EQ(*read_whole_file(nome, 10), (std::vector<unsigned char>{'G', 'I', 'F'}));
     auto nomi = elenca(cartella);
     std::sort(nomi.begin(), nomi.end());
     EXPECT_EQ(nomi,
@@ -300,9 +315,9 @@ TEST(WindowsPaths, AFileLockedByAnotherProgramIsRefusedNotWaitedFor) {
     ASSERT_NE(bloccato, INVALID_HANDLE_VALUE);
     const InputFile f(p.string());
     EXPECT_FALSE(f.is_open());
-    EXPECT_EQ(f.failure(), OpenFailure::refused);
     // The system's own words: a sharing violation.
-    EXPECT_EQ(f.error(), test::testo_errore_sistema(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(f.error()->absent);
+    EXPECT_EQ(f.error()->text, test::testo_errore_sistema(ERROR_SHARING_VIOLATION));
     CloseHandle(bloccato);
     EXPECT_TRUE(InputFile(p.string()).is_open());
 }
