@@ -15,6 +15,7 @@ using namespace std::chrono;
 
 struct Cartelle {
     std::string base, dati, figure;
+    bool fermata = false;  // the run stops: varnel.ini is there but cannot be read
 };
 
 Cartelle leggi_in(const test::CartellaTemporanea& dir) {
@@ -22,7 +23,8 @@ Cartelle leggi_in(const test::CartellaTemporanea& dir) {
     Form1 form(2025y / 1 / 1);
     form.leggi_configurazione();
     EXPECT_EQ(form.cartella_corrente, dir.prefisso());
-    return {form.percorso_base, form.percorso_dati, form.percorso_figure};
+    return {form.percorso_base, form.percorso_dati, form.percorso_figure,
+            form.configurazione_illeggibile};
 }
 
 TEST(Configuration, LinesTwoFourSixByPosition) {
@@ -53,32 +55,37 @@ TEST(Configuration, LinesTwoFourSixByPosition) {
     }
 }
 
-TEST(Configuration, MissingOrDamagedFileLeavesWhatCouldNotBeRead) {
-    {
-        test::CartellaTemporanea dir;
-        const Cartelle got = leggi_in(dir);
-        EXPECT_EQ(got.base + got.dati + got.figure, "");
-    }
-    {
-        test::CartellaTemporanea dir;
-        dir.crea_cartella("varnel.ini");  // a folder of that name is no file
-        const Cartelle got = leggi_in(dir);
-        EXPECT_EQ(got.base + got.dati + got.figure, "");
-    }
-    {
+TEST(Configuration, MissingUnreadableOrDamagedFiles) {
+    std::string binario;
+    for (int i = 0; i < 4096; ++i) binario.push_back(static_cast<char>(i * 37 % 256));
+    // UTF-16 past the 64 KiB any varnel.ini fits in: not decoded, every folder left empty.
+    const std::string utf16_enorme = "\xFF\xFE" + std::string(70'000, 'b');
+    struct Caso {
+        const char* cosa;
+        std::optional<std::string> testo;  // nothing: a folder named varnel.ini, or no file
+        bool cartella;
+        std::size_t base;  // the length of the base folder read
+        bool fermata;
+    };
+    const Caso casi[] = {
+        {"no file", std::nullopt, false, 0, false},
+        {"a folder named varnel.ini", std::nullopt, true, 0, true},
         // One enormous line: its start is kept (bounded), nothing else is there.
+        {"one line of 10 MB", "label\n" + std::string(10'000'000, 'b'), false,
+         platform::LineReader::max_line_length, false},
+        {"UTF-16 larger than 64 KiB", utf16_enorme, false, 0, false},
+        {"binary bytes", binario, false, std::string::npos, false},
+    };
+    for (const Caso& c : casi) {
         test::CartellaTemporanea dir;
-        dir.scrivi("varnel.ini", "label\n" + std::string(10'000'000, 'b'));
-        const Cartelle got = leggi_in(dir);
-        EXPECT_EQ(got.base.size(), platform::LineReader::max_line_length);
-        EXPECT_EQ(got.dati, "");
-    }
-    {
-        test::CartellaTemporanea dir;
-        std::string binario;
-        for (int i = 0; i < 4096; ++i) binario.push_back(static_cast<char>(i * 37 % 256));
-        dir.scrivi("varnel.ini", binario);
-        leggi_in(dir);  // whatever it yields, it returns
+        if (c.testo) dir.scrivi("varnel.ini", *c.testo);
+        if (c.cartella) dir.crea_cartella("varnel.ini");
+        const Cartelle got = leggi_in(dir);  // whatever it yields, it returns
+        if (c.base != std::string::npos) {
+            EXPECT_EQ(got.base.size(), c.base) << c.cosa;
+            EXPECT_EQ(got.dati + got.figure, "") << c.cosa;
+        }
+        EXPECT_EQ(got.fermata, c.fermata) << c.cosa;
     }
 }
 

@@ -15,7 +15,7 @@ OpzioniComando leggi(std::vector<std::string_view> args) {
     return leggi_riga_comando(args);
 }
 
-TEST(CommandLine, OptionsAndTheirErrors) {
+TEST(CommandLine, OptionsAndTheirValues) {
     EXPECT_EQ(leggi({}).azione, Azione::esegui);
     EXPECT_FALSE(leggi({}).data.has_value());
     EXPECT_FALSE(leggi({}).verboso);
@@ -38,35 +38,42 @@ TEST(CommandLine, OptionsAndTheirErrors) {
     EXPECT_EQ(leggi({}).attesa_secondi, 60);
     EXPECT_EQ(leggi({"--wait", "0"}).attesa_secondi, 0);
     EXPECT_EQ(leggi({"--wait=3600", "--backfill", "2025-01-01"}).attesa_secondi, 3600);
+}
 
-    for (const auto& sbagliati : std::vector<std::vector<std::string_view>>{
-             {"--backfill"},
-             {"--backfill="},
-             {"--backfill", "2025-01-02..2024-12-30"},
-             {"--backfill", "2025-01-02.."},
-             {"--backfill", "2024-02-30"},
-             {"--backfill", "2024-01-01..2024-13-01"},
-             {"--backfill", "2015-01-01..2025-01-08"},  // 3661 days
-             {"--backfill", "2025-01-01", "--date", "2025-01-01"},
-             {"--bogus"},
-             {"extra"},
-             {"--date"},
-             {"--date", "2024-02-30"},
-             {"--date", "2023-02-29"},
-             {"--date", "2025-1-2"},
-             {"--date", "2025-01-02x"},
-             {"--date", "+025-01-02"},
-             {"--date", "1899-12-31"},
-             {"--date", "2025-13-01"},
-             {"--wait"},
-             {"--wait", "3601"},
-             {"--wait", "-1"},
-             {"--wait", "1.5"},
-             {"--wait", "99999999999999999999"},
-         }) {
-        const auto e = leggi(sbagliati);
-        EXPECT_EQ(e.azione, Azione::errore) << sbagliati.back();
-        EXPECT_FALSE(e.errore.empty());
+TEST(CommandLine, EachMistakeIsToldInOneLine) {
+    struct Caso {
+        std::vector<std::string_view> argomenti;
+        const char* detto;
+    };
+    const Caso casi[] = {
+        {{"--backfill"}, "--backfill needs a day or a range"},
+        {{"--backfill="}, "invalid day ''"},
+        {{"--backfill", "2025-01-02..2024-12-30"}, "range ends (2024-12-30) before it starts"},
+        {{"--backfill", "2025-01-02.."}, "invalid day ''"},
+        {{"--backfill", "2024-02-30"}, "invalid day '2024-02-30'"},
+        {{"--backfill", "2024-01-01..2024-13-01"}, "invalid day '2024-13-01'"},
+        {{"--backfill", "2015-01-01..2025-01-08"}, "range of 3661 days is longer than 3660"},
+        {{"--backfill", "2025-01-01", "--date", "2025-01-01"}, "cannot be used together"},
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"extra"}, "unknown option 'extra'"},
+        {{"--date"}, "--date needs a date"},
+        {{"--date", "2024-02-30"}, "invalid date '2024-02-30'"},
+        {{"--date", "2023-02-29"}, "invalid date '2023-02-29'"},
+        {{"--date", "2025-1-2"}, "invalid date '2025-1-2'"},
+        {{"--date", "2025-01-02x"}, "invalid date '2025-01-02x'"},
+        {{"--date", "+025-01-02"}, "invalid date '+025-01-02'"},
+        {{"--date", "1899-12-31"}, "invalid date '1899-12-31'"},
+        {{"--date", "2025-13-01"}, "invalid date '2025-13-01'"},
+        {{"--wait"}, "--wait needs a number of seconds from 0 to 3600"},
+        {{"--wait", "3601"}, "--wait needs a number of seconds"},
+        {{"--wait", "-1"}, "--wait needs a number of seconds"},
+        {{"--wait", "1.5"}, "--wait needs a number of seconds"},
+        {{"--wait", "99999999999999999999"}, "--wait needs a number of seconds"},
+    };
+    for (const Caso& c : casi) {
+        const auto e = leggi(c.argomenti);
+        EXPECT_EQ(e.azione, Azione::errore) << c.detto;
+        EXPECT_NE(e.errore.find(c.detto), std::string::npos) << e.errore;
         EXPECT_EQ(e.errore.find('\n'), std::string::npos);
     }
 }

@@ -2,6 +2,7 @@
 // The built ftes-charts binary run as an operator's scheduler runs it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "support/cartella_temporanea.h"
@@ -89,12 +90,53 @@ TEST_F(Stazione, DamagedFilesSpoilNothingElse) {
     EXPECT_EQ(gif->at(110, 49), (canvas::Rgb{255, 0, 0}));  // 07:30, 16.0 MHz
 }
 
-TEST_F(Stazione, UsageErrorsWriteNothingAndExitTwo) {
-    for (const std::string args : {"--bogus", "--date 2024-02-30", "--date", "stray"}) {
-        const test::Esito e = esegui(dir.percorso(), args);
-        EXPECT_EQ(e.stato, 2) << args;
-        EXPECT_NE(e.err.find("usage: ftes-charts"), std::string::npos) << args;
-        EXPECT_TRUE(fs::is_empty(dir.percorso() / "web")) << args;
+#ifndef _WIN32
+
+TEST_F(Stazione, WithoutDateTheSixDaysEndOnTheMachinesLocalDate) {
+    const auto faketime = test::trova_programma("faketime");
+    if (!faketime) GTEST_SKIP() << "faketime is not installed";
+    // Half past midnight on 6 January in Rome is still the 5th in UTC: the local date is the one
+    // charted, in slot 6.
+    const test::Esito e = test::esegui_programma(
+        *faketime, {"2025-01-06 00:30:00", FTES_BINARY, "--verbose"}, dir.percorso(),
+        {"TZ=Europe/Rome", "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
+    EXPECT_EQ(e.stato, 0) << e.err;
+    EXPECT_NE(e.err.find("05/01/2025 plotftEs5.gif: 2 values, 1 no-layer, forecast drawn, "
+                         "published"),
+              std::string::npos)
+        << e.err;
+    EXPECT_NE(e.err.find("06/01/2025 plotftEs6.gif: "), std::string::npos) << e.err;
+}
+
+#endif
+
+TEST_F(Stazione, UsageErrorsWriteNothingExitTwoAndSayWhyInOneLine) {
+    const std::pair<std::string, std::string> casi[] = {
+        {"--bogus", "unknown option '--bogus'"},
+        {"stray", "unknown option 'stray'"},
+        {"--date", "--date needs a date"},
+        {"--date 2024-02-30", "invalid date '2024-02-30'"},
+        {"--backfill", "--backfill needs a day or a range"},
+        {"--backfill 2025-02-30", "invalid day '2025-02-30'"},
+        {"--backfill 2025-01-06..2025-01-05", "ends (2025-01-05) before it starts"},
+        {"--backfill 2000-01-01..2025-01-05", "is longer than 3660"},
+        {"--backfill 2025-01-05 --date 2025-01-05", "cannot be used together"},
+        // Days still to come: the archive holds days that have been.
+        {"--backfill 2099-01-01", "--backfill reaches 2099-01-01, after today"},
+        {"--backfill 2025-01-01..2034-01-01", "--backfill reaches 2034-01-01, after today"},
+        {"--wait 3601", "--wait needs a number of seconds"},
+    };
+    for (const auto& [argomenti, detto] : casi) {
+        const test::Esito e = esegui(dir.percorso(), argomenti);
+        EXPECT_EQ(e.stato, 2) << argomenti;
+        const std::size_t uso = e.err.find("usage: ftes-charts");
+        ASSERT_NE(uso, std::string::npos) << argomenti;
+        const std::string motivo = e.err.substr(0, uso);
+        EXPECT_EQ(std::count(motivo.begin(), motivo.end(), '\n'), 1) << "one line: " << e.err;
+        EXPECT_EQ(motivo.rfind("ftes-charts: ", 0), 0u) << e.err;
+        EXPECT_NE(motivo.find(detto), std::string::npos) << e.err;
+        EXPECT_TRUE(fs::is_empty(web())) << argomenti;
+        EXPECT_TRUE(fs::is_empty(archivio())) << argomenti;
     }
     EXPECT_EQ(esegui(dir.percorso(), "--help").stato, 0);
     EXPECT_EQ(esegui(dir.percorso(), "--version").out.rfind("ftes-charts ", 0), 0u);

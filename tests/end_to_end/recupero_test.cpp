@@ -17,12 +17,6 @@ using test::esegui;
 
 class Recupero : public test::StazioneDiProva {
   protected:
-    std::set<std::string> nomi(const fs::path& cartella) const {
-        std::set<std::string> s;
-        for (const auto& f : fs::directory_iterator(cartella))
-            s.insert(f.path().filename().string());
-        return s;
-    }
     static std::vector<std::string> righe(const std::string& testo) {
         std::vector<std::string> v;
         std::istringstream in(testo);
@@ -44,9 +38,9 @@ TEST_F(Recupero, EachDayIsTheDailyRunsChartPublishedOnlyAsItsArchiveCopy) {
 
     const test::Esito e = esegui(dir.percorso(), "--backfill 2024-12-30..2025-01-06 --verbose");
     EXPECT_EQ(e.stato, 0) << e.err;
-    EXPECT_EQ(nomi(web()), std::set<std::string>{"plotftEs1.gif"});
+    EXPECT_EQ(test::nomi_in(web()), std::set<std::string>{"plotftEs1.gif"});
     EXPECT_EQ(test::leggi_file(web() / "plotftEs1.gif"), "the live chart");
-    EXPECT_EQ(nomi(archivio()),
+    EXPECT_EQ(test::nomi_in(archivio()),
               (std::set<std::string>{"2024365.gif", "2024366.gif", "2025001.gif", "2025002.gif",
                                      "2025003.gif", "2025004.gif", "2025005.gif", "2025006.gif"}));
     for (const auto& f :
@@ -54,7 +48,7 @@ TEST_F(Recupero, EachDayIsTheDailyRunsChartPublishedOnlyAsItsArchiveCopy) {
         EXPECT_EQ(test::leggi_file(archivio() / f.path().filename()), test::leggi_file(f.path()))
             << f.path().filename();
     }
-    EXPECT_EQ(nomi(base()), (std::set<std::string>{"012025.txt", "previous_ftEs_plots"}));
+    EXPECT_EQ(test::nomi_in(base()), (std::set<std::string>{"012025.txt", "previous_ftEs_plots"}));
 
     // One summary line a day, oldest first: December has no forecast, 5 January two values
     // and one "NO".
@@ -103,25 +97,6 @@ TEST_F(Recupero, TheDailyRunSumsUpEveryChart) {
                                  "not published (current GIF: cannot create a file"),
               std::string::npos)
         << senza_web.err;
-}
-
-TEST_F(Recupero, BadRangesWriteNothingAndExitTwo) {
-    for (const std::string args :
-         {"--backfill 2025-01-06..2025-01-05", "--backfill", "--backfill 2025-02-30",
-          "--backfill 2000-01-01..2025-01-05", "--backfill 2025-01-05 --date 2025-01-05",
-          // Days still to come: the archive holds days that have been.
-          "--backfill 2099-01-01", "--backfill 2025-01-01..2099-01-01"}) {
-        const test::Esito e = esegui(dir.percorso(), args);
-        EXPECT_EQ(e.stato, 2) << args;
-        EXPECT_NE(e.err.find("usage: ftes-charts"), std::string::npos) << args;
-        EXPECT_EQ(
-            std::count(e.err.begin(),
-                       e.err.begin() + static_cast<std::ptrdiff_t>(e.err.find("usage:")), '\n'),
-            1)
-            << "a one-line reason: " << e.err;
-        EXPECT_TRUE(fs::is_empty(web())) << args;
-        EXPECT_TRUE(fs::is_empty(archivio())) << args;
-    }
 }
 
 }  // namespace

@@ -32,15 +32,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono;
 
-std::set<std::string> file_in(const fs::path& cartella) {
-    std::set<std::string> nomi;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(cartella, ec)) {
-        nomi.insert(e.path().filename().string());
-    }
-    return nomi;
-}
-
 // A 24-bit BMP, the kind other programs write, of RGB pixels given top row first.
 std::string bmp_24(int w, int h, const std::vector<std::uint8_t>& rgb) {
     const int riga = (w * 3 + 3) / 4 * 4;
@@ -123,11 +114,11 @@ class Pubblicazione : public ::testing::Test {
 
 TEST_F(Pubblicazione, SixCurrentAndSixArchiveChartsAcrossTheYearEndAndNoBmpLeft) {
     EXPECT_EQ(esegui(2025y / 1 / 2), 0);
-    EXPECT_EQ(file_in(web()), sei_correnti);
-    EXPECT_EQ(file_in(archivio()),
+    EXPECT_EQ(test::nomi_in(web()), sei_correnti);
+    EXPECT_EQ(test::nomi_in(archivio()),
               (std::set<std::string>{"2024363.gif", "2024364.gif", "2024365.gif", "2024366.gif",
                                      "2025001.gif", "2025002.gif"}));
-    EXPECT_EQ(file_in(base()), std::set<std::string>{"previous_ftEs_plots"});
+    EXPECT_EQ(test::nomi_in(base()), std::set<std::string>{"previous_ftEs_plots"});
     for (const auto& nome : sei_correnti) {
         const auto gif = test::decodifica_gif((web() / nome).string());
         ASSERT_TRUE(gif) << nome;
@@ -144,10 +135,10 @@ TEST_F(Pubblicazione, NextDayShiftsTheChartsAndKeepsOlderArchives) {
     const std::string vecchio = test::leggi_file(archivio() / "2024363.gif");
     const std::string slot2 = test::leggi_file(web() / "plotftEs2.gif");
     ASSERT_EQ(esegui(2025y / 1 / 2), 0);  // same day again: the same twelve files
-    EXPECT_EQ(file_in(web()).size(), 6u);
-    EXPECT_EQ(file_in(archivio()).size(), 6u);
+    EXPECT_EQ(test::nomi_in(web()).size(), 6u);
+    EXPECT_EQ(test::nomi_in(archivio()).size(), 6u);
     ASSERT_EQ(esegui(2025y / 1 / 3), 0);
-    EXPECT_EQ(file_in(archivio()).size(), 7u);
+    EXPECT_EQ(test::nomi_in(archivio()).size(), 7u);
     EXPECT_EQ(test::leggi_file(archivio() / "2024363.gif"), vecchio);
     EXPECT_EQ(test::leggi_file(web() / "plotftEs1.gif"), slot2);  // 29/12 moved to slot 1
 }
@@ -156,32 +147,32 @@ TEST_F(Pubblicazione, EachFailingStepLeavesWhatItsPredecessorsDid) {
     // Missing archive folder: every slot still publishes its current chart, the BMPs stay.
     fs::remove(archivio());
     EXPECT_EQ(esegui(2025y / 1 / 2), 1);
-    EXPECT_EQ(file_in(web()), sei_correnti);
+    EXPECT_EQ(test::nomi_in(web()), sei_correnti);
     std::set<std::string> attesi = sei_bmp;
-    EXPECT_EQ(file_in(base()), attesi);
+    EXPECT_EQ(test::nomi_in(base()), attesi);
     EXPECT_NE(diagnostica.str().find("archive GIF"), std::string::npos);
 
     // Missing chart folder: no current and no archive chart; the BMPs stay.
     fs::create_directory(archivio());
     fs::remove_all(web());
     EXPECT_EQ(esegui(2025y / 1 / 2), 1);
-    EXPECT_TRUE(file_in(archivio()).empty());
+    EXPECT_TRUE(test::nomi_in(archivio()).empty());
     attesi.insert("previous_ftEs_plots");
-    EXPECT_EQ(file_in(base()), attesi);
+    EXPECT_EQ(test::nomi_in(base()), attesi);
 
     // Missing base folder: nothing is written or deleted anywhere.
     fs::create_directory(web());
     fs::remove_all(base());
     EXPECT_EQ(esegui(2025y / 1 / 2), 1);
-    EXPECT_TRUE(file_in(web()).empty());
+    EXPECT_TRUE(test::nomi_in(web()).empty());
 }
 
 TEST_F(Pubblicazione, ComponentFailuresLeaveTheBmp) {
     using G = ComponenteGuasto::Guasto;
     EXPECT_EQ(esegui(2025y / 1 / 2, std::make_unique<ComponenteGuasto>(G::carica)), 1);
-    EXPECT_TRUE(file_in(web()).empty());
-    EXPECT_TRUE(file_in(archivio()).empty());
-    EXPECT_TRUE(file_in(base()).contains("grafico1.bmp"));
+    EXPECT_TRUE(test::nomi_in(web()).empty());
+    EXPECT_TRUE(test::nomi_in(archivio()).empty());
+    EXPECT_TRUE(test::nomi_in(base()).contains("grafico1.bmp"));
 
     for (const G g : {G::chiudi, G::cancellazione}) {
         fs::remove_all(base());
@@ -189,9 +180,9 @@ TEST_F(Pubblicazione, ComponentFailuresLeaveTheBmp) {
         // Both charts of every slot are published, so the run succeeds; the BMPs stay.
         EXPECT_EQ(esegui(2025y / 1 / 2, std::make_unique<ComponenteGuasto>(g)), 0)
             << diagnostica.str();
-        EXPECT_EQ(file_in(web()), sei_correnti);
-        EXPECT_EQ(file_in(archivio()).size(), 6u);
-        EXPECT_TRUE(file_in(base()).contains("grafico6.bmp"));
+        EXPECT_EQ(test::nomi_in(web()), sei_correnti);
+        EXPECT_EQ(test::nomi_in(archivio()).size(), 6u);
+        EXPECT_TRUE(test::nomi_in(base()).contains("grafico6.bmp"));
     }
 }
 
@@ -218,7 +209,7 @@ TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
     EXPECT_EQ(scritto.error().text,
               "cannot write the GIF (" + std::string(std::strerror(EFBIG)) + ")");
     EXPECT_EQ(test::leggi_file(web() / "plotftEs6.gif"), prima);
-    EXPECT_EQ(file_in(web()), sei_correnti);  // no temporary file left behind
+    EXPECT_EQ(test::nomi_in(web()), sei_correnti);  // no temporary file left behind
 }
 
 #else
@@ -245,7 +236,7 @@ TEST_F(Pubblicazione, AChartHeldOpenIsReplacedOnceLetGoOrLeftByteIdentical) {
         << rifiutato.error().text;
     CloseHandle(aperto);
     EXPECT_EQ(test::leggi_file(grafico), prima);
-    EXPECT_EQ(file_in(web()), sei_correnti);  // no temporary file left behind
+    EXPECT_EQ(test::nomi_in(web()), sei_correnti);  // no temporary file left behind
 
     // Let go within the second: the chart is replaced.
     aperto = tieni();

@@ -28,11 +28,6 @@ const unsigned char* byte(const char* text) {
     return reinterpret_cast<const unsigned char*>(text);
 }
 
-std::size_t voci(const fs::path& cartella) {
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator(cartella), fs::directory_iterator()));
-}
-
 std::vector<std::string> elenca(const std::string& cartella) {
     std::vector<std::string> nomi;
     FolderListing elenco(cartella);
@@ -180,7 +175,7 @@ TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
         ASSERT_TRUE(f.write(byte("abandoned"), 9));
     }  // not committed
     EXPECT_EQ(test::leggi_file(target), prima);
-    EXPECT_EQ(voci(dir.percorso()), 1u);
+    EXPECT_EQ(test::nomi_in(dir.percorso()).size(), 1u);
 
     ReplacementFile nowhere((dir.percorso() / "missing" / "x.gif").string(), Durability::flushed);
     EXPECT_FALSE(nowhere.is_open());

@@ -49,6 +49,15 @@ void CartellaTemporanea::crea_cartella(std::string_view nome) const {
     fs::create_directories(percorso_ / percorso_utf8(nome));
 }
 
+std::set<std::string> nomi_in(const fs::path& cartella) {
+    std::set<std::string> nomi;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(cartella, ec)) {
+        nomi.insert(e.path().filename().string());
+    }
+    return nomi;
+}
+
 void copia_cartella(const fs::path& da, const fs::path& a) {
     fs::create_directories(a);
     for (const auto& voce : fs::recursive_directory_iterator(da)) {

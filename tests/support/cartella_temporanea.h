@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,9 @@ class CartellaTemporanea {
   private:
     std::filesystem::path percorso_;
 };
+
+// The names of what a folder holds (files, folders, links alike); none when it is not there.
+std::set<std::string> nomi_in(const std::filesystem::path& cartella);
 
 // Copies a folder and all it holds into another, made if missing.
 void copia_cartella(const std::filesystem::path& da, const std::filesystem::path& a);
