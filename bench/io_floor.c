@@ -3,15 +3,16 @@
  * can cost. Written in C so that no C++ runtime is loaded or started. Run in a station folder,
  * with the same six days as ftes-charts --date:
  *   ftes-io-floor YYYY-MM-DD [--no-flush]
- * The calls, in the batch's order: the run lock on varnel.ini, the current directory, varnel.ini
- * read; then for each of the six days the forecast file, the data folder listed up to its first
- * file and that file's first read, the 1440 sounding names of a kind-2 station tried and the
- * found ones read once, the BMP created afresh, written, read back and removed, the current GIF
- * and the archive GIF written under their temporary names with a lock and renamed over the
- * targets, the archive flushed before its rename and its folder after it. Every file opened for
- * reading is checked to be a regular file, as the batch does to refuse devices and pipes. No
- * drawing, no parsing beyond the folder names, no encoding. With --no-flush the archive is
- * not flushed, which tells what the flushes cost. */
+ * The calls, in the batch's order: the current directory, the station's turn (a lock on
+ * varnel.ini taken while one on its folder is held), varnel.ini read; then for each of the six days
+ * the forecast file, the data folder listed up to its first file and that file's first read, the
+ * 1440 sounding names of a kind-2 station tried and the found ones read once, the BMP created
+ * afresh, written, read back and removed, the current GIF and the archive GIF written under their
+ * temporary names with a lock and renamed over the targets, the archive flushed before its rename
+ * and its folder after it, and once a run the archive folder listed for temporaries left by a
+ * killed run. Every file opened for reading is checked to be a regular file, as the batch does to
+ * refuse devices and pipes. No drawing, no parsing beyond the folder names, no encoding. With
+ * --no-flush the archive is not flushed, which tells what the flushes cost. */
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <fcntl.h>
@@ -111,12 +112,17 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: ftes-io-floor YYYY-MM-DD [--no-flush]\n");
         return 2;
     }
-    const int lock = open("varnel.ini", O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (lock >= 0) flock(lock, LOCK_EX | LOCK_NB);
     char cwd[4096];
     if (!getcwd(cwd, sizeof cwd)) return 1;
-    char ini[8192];
+    char ini[8192], folder[8192];
     snprintf(ini, sizeof ini, "%s/varnel.ini", cwd);
+    snprintf(folder, sizeof folder, "%s/", cwd);
+    /* The station's turn: the bell on the folder rung while the lock on varnel.ini is taken. */
+    const int lock = open(ini, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int bell = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (bell >= 0) flock(bell, LOCK_EX | LOCK_NB);
+    if (lock >= 0) flock(lock, LOCK_EX | LOCK_NB);
+    if (bell >= 0) flock(bell, LOCK_UN);
     if (read_start(ini)) {
         line_of(1, base, sizeof base);
         line_of(3, data, sizeof data);
@@ -164,8 +170,18 @@ int main(int argc, char** argv) {
         snprintf(archive, sizeof archive, "%sprevious_ftEs_plots/", base);
         snprintf(gif, sizeof gif, "%04d%03d.gif", yy, dd);
         publish(archive, gif, flush);
+        if (slot == 1) {
+            /* The archive folder looked through once for temporaries a killed run left. */
+            DIR* archivio = opendir(archive);
+            if (archivio) {
+                while (readdir(archivio) != NULL) {
+                }
+                closedir(archivio);
+            }
+        }
         unlink(name);
     }
+    if (bell >= 0) close(bell);
     if (lock >= 0) close(lock);
     return found > 0 ? 0 : 1;
 }

@@ -70,7 +70,9 @@ class GiornoDiSondaggi : public ::testing::Test {
         std::copy(per_tipo.begin(), per_tipo.end(), etichette.begin());
         std::array<std::string, 61> minuti{};
         for (int m = 1; m <= 60; ++m) {
-            minuti[std::size_t(m)] = m == 60 ? "00" : (m < 10 ? "0" : "") + std::to_string(m);
+            char testo[4];
+            std::snprintf(testo, sizeof testo, "%02d", m % 60);  // slot 60 is minute 00
+            minuti[std::size_t(m)] = testo;
         }
         const OsservazioniGiorno giorno = leggi_osservazioni(stazione.tipo, dir.prefisso("data"),
                                                              "012025", "005", etichette, minuti);

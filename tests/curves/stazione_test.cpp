@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 
 #include "support/cartella_temporanea.h"
@@ -103,8 +104,8 @@ TEST(SoundingNames, OneRoomForTheWholeDayGivesEveryNameInTriedOrder) {
         std::vector<std::string> giorno;
         for (int ora = 0; ora < 24; ++ora) {
             for (int m = 1; m <= 60; ++m) {
-                const std::string minuto =
-                    m == 60 ? "00" : std::string(m < 10 ? "0" : "") + std::to_string(m);
+                char minuto[4];
+                std::snprintf(minuto, sizeof minuto, "%02d", m % 60);  // slot 60 is minute 00
                 giorno.push_back(nomi.nome(etichette[std::size_t(ora)], minuto));
             }
         }
