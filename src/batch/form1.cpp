@@ -168,8 +168,9 @@ void Form1::ferma_configurazione(const std::string& percorso, const std::string&
 }
 
 void Form1::riempi_tabella_giorni() {
-    for (int indice_data = -5; indice_data <= 0; ++indice_data) {
-        metti_giorno(static_cast<std::size_t>(indice_data + 6), calcola_giorno(oggi, indice_data));
+    // Slot 1 is five days before today, slot 6 today.
+    for (std::size_t slot = 1; slot <= 6; ++slot) {
+        metti_giorno(slot, calcola_giorno(oggi, static_cast<int>(slot) - 6));
     }
 }
 
