@@ -41,7 +41,7 @@ int Form1::stato_uscita() const {
 void Form1::caricamento_form() {
     passo("minute table", [this] { riempi_minuti(); });
     passo("configuration", [this] { leggi_configurazione(); });
-    if (configurazione_illeggibile) return;
+    if (configurazione_illeggibile || !prendi_turno("nothing written")) return;
     passo("day table", [this] { riempi_tabella_giorni(); });
     passo("canvas setup", [this] { impostazioni_dimensioni_e_scala_del_form(); });
 
@@ -64,14 +64,7 @@ void Form1::recupera_archivio(std::chrono::year_month_day primo,
     using std::chrono::sys_days;
     for (sys_days d = sys_days{primo}; d <= sys_days{ultimo}; d += std::chrono::days{1}) {
         const GiornoCalcolato calcolato = calcola_giorno(std::chrono::year_month_day{d}, 0);
-        if (turno != nullptr && !turno->acquire(attesa_turno)) {
-            turno_negato = true;
-            diagnostica.arresta("run lock", cartella_corrente + std::string(nome_configurazione),
-                                "another run of this station kept its turn for " +
-                                    std::to_string(attesa_turno.count() / 1000) +
-                                    " s; backfill stopped before " + calcolato.data_estesa);
-            return;
-        }
+        if (!prendi_turno("backfill stopped before " + calcolato.data_estesa)) return;
         ++figure_attese;
         indice_giorno = 6;
         passo("day table", [&] { metti_giorno(6, calcolato); });
@@ -96,7 +89,6 @@ void Form1::disegna_giornata() {
     passo("summary", [this] { diagnostica.riassumi(riepilogo()); });
     passo("clear", [this] { area.clear(); });
     input_illeggibili += illeggibili;
-    archivi_conservati += archivio_conservato;
 }
 
 std::string Form1::riepilogo() const {
@@ -160,6 +152,16 @@ void Form1::leggi_configurazione() {
                                 "line " + std::to_string(i + 1) + " missing; that folder is empty");
         }
     }
+}
+
+bool Form1::prendi_turno(const std::string& altrimenti) {
+    if (turno == nullptr || turno->acquire(attesa_turno)) return true;
+    turno_negato = true;
+    const auto secondi = std::chrono::duration_cast<std::chrono::seconds>(attesa_turno).count();
+    diagnostica.arresta("run lock", cartella_corrente + std::string(nome_configurazione),
+                        "another run of this station kept its turn for " +
+                            std::to_string(secondi) + " s; " + altrimenti);
+    return false;
 }
 
 void Form1::ferma_configurazione(const std::string& percorso, const std::string& motivo) {

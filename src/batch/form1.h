@@ -23,12 +23,16 @@ namespace ftes {
 // The exit status of a run, the worst that happened first: bad usage, then a run that had not
 // its turn on the station, then a chart not published, then inputs present but unreadable.
 enum StatoUscita : int {
-    uscita_riuscita = 0,  // every chart published, every input that exists read
-    uscita_non_pubblicata =
-        1,                    // a chart (or its archive copy) not written, or varnel.ini unreadable
-    uscita_uso_errato = 2,    // bad command line; nothing written
-    uscita_illeggibili = 3,   // every chart published, but an input that exists could not be read
-    uscita_turno_negato = 4,  // another run of the station kept its turn; nothing (more) written
+    // every chart published, every input that exists read
+    uscita_riuscita = 0,
+    // a chart (or its archive copy) not written, or varnel.ini there but unreadable
+    uscita_non_pubblicata = 1,
+    // bad command line; nothing written
+    uscita_uso_errato = 2,
+    // every chart published, but an input that exists could not be read
+    uscita_illeggibili = 3,
+    // another run of the station kept its turn; nothing (more) written
+    uscita_turno_negato = 4,
 };
 
 class Form1 {
@@ -111,21 +115,19 @@ class Form1 {
 
     // What the whole run met.
     int input_illeggibili = 0;                // unreadable inputs over all its charts
-    int archivi_conservati = 0;               // archive copies kept as they were
     bool configurazione_illeggibile = false;  // varnel.ini there but unreadable: nothing drawn
     bool turno_negato = false;                // another run kept the station's turn
 
-    // The station's turn, taken day by day by a backfill (the daily run takes it once, before
-    // it starts); none in tests that run alone.
+    // The station's turn: the daily run takes it once, before it draws; a backfill day by day,
+    // so that a daily or live run waits no longer than one chart for it. None in tests that
+    // run alone.
     platform::StationLock* turno = nullptr;
     std::chrono::milliseconds attesa_turno{std::chrono::minutes(1)};
 
-  protected:
+  private:
     // Runs one step of the batch by itself: whatever it throws is absorbed (and told with
     // --verbose) so that the next step still runs.
     void passo(std::string_view nome, const std::function<void()>& azione);
-
-  private:
     // The steps of one chart, for the current slot: frame, forecast, observed values, caption,
     // export, the summary line, clearing.
     void disegna_giornata();
@@ -133,6 +135,9 @@ class Form1 {
     std::string riepilogo() const;
     // Puts a computed day in a slot of the day table.
     void metti_giorno(std::size_t slot, const GiornoCalcolato& g);
+    // Waits for the station's turn; when another run keeps it, tells so, with what that means
+    // for this run (altrimenti), and notes it for the exit status.
+    bool prendi_turno(const std::string& altrimenti);
     // varnel.ini is there but cannot be read: the run stops before it writes anything.
     void ferma_configurazione(const std::string& percorso, const std::string& motivo);
     // Whether the archive copy of the chart being made stays as it is rather than be replaced by

@@ -67,21 +67,13 @@ int main(int argc, char** argv) {
         diagnostica.segnala("run lock", configurazione,
                             "cannot open: " + turno.error()->text + "; running without the lock");
     }
-    const auto attesa = std::chrono::seconds(opzioni.attesa_secondi);
     ftes::Form1 form(*oggi, diagnostica);
+    if (turno.is_open()) form.turno = &turno;
+    form.attesa_turno = std::chrono::seconds(opzioni.attesa_secondi);
     if (opzioni.recupero) {
-        // A backfill takes its turn day by day.
-        if (turno.is_open()) form.turno = &turno;
-        form.attesa_turno = attesa;
         form.recupera_archivio(opzioni.recupero->primo, opzioni.recupero->ultimo);
-        return form.stato_uscita();
+    } else {
+        form.caricamento_form();
     }
-    if (turno.is_open() && !turno.acquire(attesa)) {
-        diagnostica.arresta("run lock", configurazione,
-                            "another run of this station kept its turn for " +
-                                std::to_string(opzioni.attesa_secondi) + " s; nothing written");
-        return ftes::uscita_turno_negato;
-    }
-    form.caricamento_form();
     return form.stato_uscita();
 }
