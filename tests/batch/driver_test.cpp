@@ -34,12 +34,12 @@ TEST(Driver, RunsTheSixSlotsInOrderWithEachSlotsMonthKeyDateAndNumber) {
                           "03/12/2025", "04/12/2025", "05/12/2025"};
     for (int slot = 1; slot <= 6; ++slot) {
         const std::string chiave = slot == 1 ? "112025" : "122025";
-        attese += "ftes-charts: forecast curve: " + test::nativo("base/" + chiave + ".txt") +
-                  ": cannot open: not found; no forecast drawn\n"
-                  "ftes-charts: station: " +
-                  test::nativo("data/") +
-                  ": no file in the data folder; no observed values drawn\n" + date[slot - 1] +
-                  " plotftEs" + std::to_string(slot) +
+        // The folders as varnel.ini names them: a slash serves on every system.
+        attese += "ftes-charts: forecast curve: base/" + chiave +
+                  ".txt: cannot open: not found; no forecast drawn\n"
+                  "ftes-charts: station: data/: no file in the data folder; no observed values "
+                  "drawn\n" +
+                  std::string(date[slot - 1]) + " plotftEs" + std::to_string(slot) +
                   ".gif: 0 values, 0 no-layer, forecast missing, published\n";
     }
     const auto [detto, stato] = esegui_in(dir, 2025y / 12 / 5);
