@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "batch/riga_comando.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
@@ -64,6 +65,7 @@ IntervalloLetto leggi_intervallo(std::string_view testo) {
 
 OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
     OpzioniComando o;
+    std::vector<std::string_view> date;  // the options with a value given so far
     for (std::size_t i = 0; i < argomenti.size(); ++i) {
         const std::string_view arg = argomenti[i];
         if (arg == "--help" || arg == "-h") {
@@ -89,6 +91,11 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
         if (nome != "--date" && nome != "--backfill" && nome != "--wait") {
             return errore("unknown option '" + std::string(arg) + "'");
         }
+        // Given twice, one of the two values would be dropped without a word.
+        if (std::find(date.begin(), date.end(), nome) != date.end()) {
+            return errore(std::string(nome) + " given twice");
+        }
+        date.push_back(nome);
         if (!ha_valore && i + 1 < argomenti.size()) {
             valore = argomenti[++i];
             ha_valore = true;
@@ -153,6 +160,7 @@ std::string_view testo_uso() {
            "  --verbose                report every skipped step and sum up each chart on stderr\n"
            "  --help                   show this text\n"
            "  --version                show the version\n"
+           "Days are written YYYY-MM-DD, years 1900 to 9999. Each option may be given once.\n"
            "Exit status: 0 every chart published and every input read; 1 a chart or its\n"
            "archive copy could not be written, or varnel.ini could not be read; 2 bad usage\n"
            "(nothing written); 3 every chart published, but an input file that is there could\n"

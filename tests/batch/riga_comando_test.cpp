@@ -69,6 +69,9 @@ TEST(CommandLine, EachMistakeIsToldInOneLine) {
         {{"--wait", "-1"}, "--wait needs a number of seconds"},
         {{"--wait", "1.5"}, "--wait needs a number of seconds"},
         {{"--wait", "99999999999999999999"}, "--wait needs a number of seconds"},
+        {{"--date", "2025-01-01", "--date=2025-01-02"}, "--date given twice"},
+        {{"--backfill", "2025-01-01", "--backfill", "2025-01-02"}, "--backfill given twice"},
+        {{"--wait", "1", "--wait", "2"}, "--wait given twice"},
     };
     for (const Caso& c : casi) {
         const auto e = leggi(c.argomenti);
