@@ -65,7 +65,7 @@ IntervalloLetto leggi_intervallo(std::string_view testo) {
 
 OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
     OpzioniComando o;
-    std::vector<std::string_view> date;  // the options with a value given so far
+    std::vector<std::string_view> viste;  // the options with a value seen so far
     for (std::size_t i = 0; i < argomenti.size(); ++i) {
         const std::string_view arg = argomenti[i];
         if (arg == "--help" || arg == "-h") {
@@ -92,10 +92,10 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             return errore("unknown option '" + std::string(arg) + "'");
         }
         // Given twice, one of the two values would be dropped without a word.
-        if (std::find(date.begin(), date.end(), nome) != date.end()) {
+        if (std::find(viste.begin(), viste.end(), nome) != viste.end()) {
             return errore(std::string(nome) + " given twice");
         }
-        date.push_back(nome);
+        viste.push_back(nome);
         if (!ha_valore && i + 1 < argomenti.size()) {
             valore = argomenti[++i];
             ha_valore = true;
