@@ -90,7 +90,11 @@ TEST_F(Guasti, AnInputThereButUnreadableIsToldInTheSystemsWordsAndKeepsTheArchiv
          "forecast curve: base/012025.txt: cannot read: Input/output error; no forecast drawn",
          oggi + "2 values, 1 no-layer, 1 unreadable, forecast missing, published, "
                 "archive copy kept"},
-        // Whichever of the station's files is listed first cannot be read, nor can the others.
+        // Whichever of the station's files is listed first cannot be opened or read, nor can
+        // the others.
+        {tutti, "openat", "EIO", ": cannot open: Input/output error; skipped",
+         oggi + "0 values, 0 no-layer, 3 unreadable, forecast drawn, published, "
+                "archive copy kept"},
         {tutti, "read", "EIO", ": cannot read: Input/output error; skipped",
          oggi + "0 values, 0 no-layer, 3 unreadable, forecast drawn, published, "
                 "archive copy kept"},
