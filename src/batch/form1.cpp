@@ -159,8 +159,8 @@ bool Form1::prendi_turno(const std::string& altrimenti) {
     turno_negato = true;
     const auto secondi = std::chrono::duration_cast<std::chrono::seconds>(attesa_turno).count();
     diagnostica.arresta("run lock", cartella_corrente + std::string(nome_configurazione),
-                        "another run of this station kept its turn for " +
-                            std::to_string(secondi) + " s; " + altrimenti);
+                        "another run of this station kept its turn for " + std::to_string(secondi) +
+                            " s; " + altrimenti);
     return false;
 }
 
