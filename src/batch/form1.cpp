@@ -89,6 +89,13 @@ void Form1::disegna_giornata() {
     passo("summary", [this] { diagnostica.riassumi(riepilogo()); });
     passo("clear", [this] { area.clear(); });
     input_illeggibili += illeggibili;
+    archivi_conservati += archivio_conservato;
+    if (!solo_archivio) {
+        using namespace std::chrono;
+        figure_fatte.push_back({indice_giorno, sys_days{oggi} - days{6 - indice_giorno},
+                                valori_disegnati, assenze_disegnate, illeggibili,
+                                previsione_disegnata, esportazione_fallita.empty()});
+    }
 }
 
 std::string Form1::riepilogo() const {

@@ -11,8 +11,10 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "batch/diagnostica.h"
+#include "batch/metriche.h"
 #include "batch/tabelle.h"
 #include "canvas/canvas.h"
 #include "export/wpdlx.h"
@@ -115,6 +117,8 @@ class Form1 {
 
     // What the whole run met.
     int input_illeggibili = 0;                // unreadable inputs over all its charts
+    int archivi_conservati = 0;               // archive copies kept rather than blanked
+    std::vector<MetricaFigura> figure_fatte;  // each chart of a daily run, for the metrics
     bool configurazione_illeggibile = false;  // varnel.ini there but unreadable: nothing drawn
     bool turno_negato = false;                // another run kept the station's turn
 

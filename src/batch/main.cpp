@@ -8,12 +8,59 @@
 
 #include "batch/configurazione.h"
 #include "batch/form1.h"
+#include "batch/metriche.h"
 #include "batch/riga_comando.h"
 #include "platform/file_system.h"
 
 #ifndef FTES_VERSION
 #define FTES_VERSION "0"
 #endif
+
+namespace {
+
+// The name of the folder a path ends in: the station's, by default, for its metrics.
+std::string nome_cartella(std::string percorso) {
+    while (!percorso.empty() && (percorso.back() == '/' || percorso.back() == '\\')) {
+        percorso.pop_back();
+    }
+    const std::size_t taglio = percorso.find_last_of("/\\");
+    return taglio == std::string::npos ? percorso : percorso.substr(taglio + 1);
+}
+
+// The batch itself, once the command line is known to be right; its exit status.
+int esegui(const ftes::OpzioniComando& opzioni, std::chrono::year_month_day oggi,
+           const ftes::Diagnostica& diagnostica, const std::string& configurazione,
+           ftes::MetricheCorsa& corsa) {
+    // Runs on the same station take turns: their exports share the temporary BMP names. The
+    // turn is held on varnel.ini, which must then be readable; a station without one runs as it
+    // always did, with every folder empty.
+    ftes::platform::StationLock turno(configurazione);
+    if (!turno.is_open()) {
+        if (!turno.error()->absent) {
+            diagnostica.arresta("configuration", configurazione,
+                                "cannot open: " + turno.error()->text + "; nothing written");
+            return ftes::uscita_non_pubblicata;
+        }
+        diagnostica.segnala("run lock", configurazione,
+                            "cannot open: " + turno.error()->text + "; running without the lock");
+    }
+    ftes::Form1 form(oggi, diagnostica);
+    if (turno.is_open()) form.turno = &turno;
+    form.attesa_turno = std::chrono::seconds(opzioni.attesa_secondi);
+    if (opzioni.recupero) {
+        form.recupera_archivio(opzioni.recupero->primo, opzioni.recupero->ultimo);
+    } else {
+        form.caricamento_form();
+    }
+    corsa.attese = form.figure_attese;
+    corsa.pubblicate = form.figure_pubblicate;
+    corsa.illeggibili = form.input_illeggibili;
+    corsa.conservati = form.archivi_conservati;
+    corsa.figure = form.figure_fatte;
+    return form.stato_uscita();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string_view> argomenti(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -50,30 +97,24 @@ int main(int argc, char** argv) {
         return ftes::uscita_uso_errato;
     }
     const ftes::Diagnostica diagnostica(opzioni.verboso ? &std::cerr : nullptr, &std::cerr);
-
-    // Runs on the same station take turns: their exports share the temporary BMP names. The
-    // turn is held on varnel.ini, which must then be readable; a station without one runs as it
-    // always did, with every folder empty.
+    const auto inizio = std::chrono::steady_clock::now();
+    const std::string cartella = ftes::platform::current_directory();
     const std::string configurazione =
-        ftes::con_separatore_finale(ftes::platform::current_directory()) +
-        std::string(ftes::nome_configurazione);
-    ftes::platform::StationLock turno(configurazione);
-    if (!turno.is_open()) {
-        if (!turno.error()->absent) {
-            diagnostica.arresta("configuration", configurazione,
-                                "cannot open: " + turno.error()->text + "; nothing written");
-            return ftes::uscita_non_pubblicata;
+        ftes::con_separatore_finale(cartella) + std::string(ftes::nome_configurazione);
+    ftes::MetricheCorsa corsa;
+    corsa.stato = esegui(opzioni, *oggi, diagnostica, configurazione, corsa);
+
+    // What the run leaves for a monitoring system; a file that cannot be written is told, and
+    // changes neither the charts nor the exit status: a stale file is itself what an alert sees.
+    if (opzioni.metriche) {
+        using namespace std::chrono;
+        corsa.stazione = opzioni.stazione ? *opzioni.stazione : nome_cartella(cartella);
+        corsa.fine = duration<double>(system_clock::now().time_since_epoch()).count();
+        corsa.durata = duration<double>(steady_clock::now() - inizio).count();
+        if (auto scritte = ftes::scrivi_metriche(*opzioni.metriche, corsa); !scritte) {
+            diagnostica.segnala("metrics", *opzioni.metriche,
+                                "cannot write: " + scritte.error().text);
         }
-        diagnostica.segnala("run lock", configurazione,
-                            "cannot open: " + turno.error()->text + "; running without the lock");
     }
-    ftes::Form1 form(*oggi, diagnostica);
-    if (turno.is_open()) form.turno = &turno;
-    form.attesa_turno = std::chrono::seconds(opzioni.attesa_secondi);
-    if (opzioni.recupero) {
-        form.recupera_archivio(opzioni.recupero->primo, opzioni.recupero->ultimo);
-    } else {
-        form.caricamento_form();
-    }
-    return form.stato_uscita();
+    return corsa.stato;
 }

@@ -88,7 +88,8 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             valore = arg.substr(uguale + 1);
             ha_valore = true;
         }
-        if (nome != "--date" && nome != "--backfill" && nome != "--wait") {
+        if (nome != "--date" && nome != "--backfill" && nome != "--wait" && nome != "--metrics" &&
+            nome != "--station") {
             return errore("unknown option '" + std::string(arg) + "'");
         }
         // Given twice, one of the two values would be dropped without a word.
@@ -100,7 +101,13 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             valore = argomenti[++i];
             ha_valore = true;
         }
-        if (nome == "--wait") {
+        if (nome == "--metrics" || nome == "--station") {
+            if (!ha_valore || valore.empty()) {
+                return errore(std::string(nome) +
+                              (nome == "--metrics" ? " needs a file name" : " needs a name"));
+            }
+            (nome == "--metrics" ? o.metriche : o.stazione) = std::string(valore);
+        } else if (nome == "--wait") {
             const auto secondi = ha_valore ? cifre(valore) : std::nullopt;
             if (!secondi || *secondi > static_cast<unsigned>(max_attesa_secondi)) {
                 return errore("--wait needs a number of seconds from 0 to " +
@@ -145,8 +152,8 @@ std::string errore_recupero_futuro(const Intervallo& recupero, std::chrono::year
 }
 
 std::string_view testo_uso() {
-    return "usage: ftes-charts [--date YYYY-MM-DD] [--wait SECONDS] [--verbose]\n"
-           "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [--wait SECONDS] [--verbose]\n"
+    return "usage: ftes-charts [--date YYYY-MM-DD] [OPTIONS]\n"
+           "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [OPTIONS]\n"
            "       ftes-charts --help | --version\n"
            "Draws the ftEs charts of the six days ending today from the folders named in\n"
            "./varnel.ini and publishes them as GIF files, with an archive copy of each day.\n"
@@ -157,6 +164,10 @@ std::string_view testo_uso() {
            "                           live charts untouched\n"
            "  --wait SECONDS           wait this long for another run of the station to finish\n"
            "                           (default 60, at most 3600), then give up with status 4\n"
+           "  --metrics FILE           after the run, write its metrics to FILE for Prometheus'\n"
+           "                           textfile collector (node_exporter, windows_exporter)\n"
+           "  --station NAME           the station label of the metrics (default: the name of\n"
+           "                           the current folder)\n"
            "  --verbose                report every skipped step and sum up each chart on stderr\n"
            "  --help                   show this text\n"
            "  --version                show the version\n"

@@ -24,6 +24,8 @@ struct OpzioniComando {
     std::optional<Intervallo> recupero;               // --backfill: the archive days to redraw
     bool verboso = false;                             // --verbose
     int attesa_secondi = 60;                          // --wait: for another run's turn
+    std::optional<std::string> metriche;              // --metrics: the file to write them to
+    std::optional<std::string> stazione;              // --station: the label of the metrics
     std::string errore;                               // one line, for Azione::errore
 };
 

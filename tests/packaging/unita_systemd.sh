@@ -11,12 +11,24 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # Templates are checked as an instance of them, as systemctl enable ftes-charts@rome.timer makes.
 for unit in "$units"/*; do
+    [ -f "$unit" ] || continue
     name=$(basename "$unit" | sed 's/@\./@rome./')
     sed "s|^ExecStart=[^ ]*ftes-charts|ExecStart=$binary|" "$unit" >"$work/$name"
 done
+# The metrics drop-ins, applied as an operator applies them (a template's to its instances).
+for dropin in "$units"/*.service.d; do
+    [ -d "$dropin" ] || continue
+    mkdir -p "$work/$(basename "$dropin")"
+    for conf in "$dropin"/*.conf; do
+        sed "s|^ExecStart=/[^ ]*ftes-charts|ExecStart=$binary|" "$conf" \
+            >"$work/$(basename "$dropin")/$(basename "$conf")"
+    done
+done
 # Unknown or misspelt settings are only warned about: any word from verify is a failure here.
-report=$(systemd-analyze verify --man=no "$work"/* 2>&1) || { echo "$report"; exit 1; }
+report=$(systemd-analyze verify --man=no "$work"/*.service "$work"/*.timer 2>&1) ||
+    { echo "$report"; exit 1; }
 [ -z "$report" ] || { echo "$report"; exit 1; }
+# Each service, its metrics drop-in applied.
 for service in "$work"/*.service; do
     # No run is held for ever by a share that does not answer.
     grep -qx 'TimeoutStartSec=10min' "$service" || { echo "$service: no run time limit"; exit 1; }
