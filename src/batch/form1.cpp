@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "batch/configurazione.h"
+#include "batch/manifesto.h"
 #include "batch/tabelle.h"
 #include "export/nomi_file.h"
 #include "platform/file_system.h"
@@ -48,6 +49,18 @@ void Form1::caricamento_form() {
     // Always six slots, whatever happened before; each step of a slot is guarded by itself.
     figure_attese = 6;
     for (indice_giorno = 1; indice_giorno <= 6; ++indice_giorno) disegna_giornata();
+    if (versione_manifesto) passo("manifest", [this] { scrivi_manifesto(); });
+}
+
+void Form1::scrivi_manifesto() {
+    const std::string percorso = percorso_figure + std::string(nome_manifesto);
+    const std::string testo =
+        testo_manifesto(platform::local_timestamp(), *versione_manifesto, oggi, figure_fatte);
+    platform::ReplacementFile file(percorso, platform::Durability::ordinary);
+    auto scritto = file.write(reinterpret_cast<const unsigned char*>(testo.data()), testo.size());
+    if (scritto) scritto = file.commit();
+    if (!scritto)
+        diagnostica.segnala("manifest", percorso, "cannot write: " + scritto.error().text);
 }
 
 void Form1::recupera_archivio(std::chrono::year_month_day primo,
@@ -76,6 +89,7 @@ void Form1::recupera_archivio(std::chrono::year_month_day primo,
 void Form1::disegna_giornata() {
     const std::string& file_previsioni = mese_anno[static_cast<std::size_t>(indice_giorno)];
     valori_disegnati = assenze_disegnate = illeggibili = 0;
+    sondaggi_disegnati.clear();
     previsione_disegnata = corrente_pubblicata = archivio_conservato = false;
     esportazione_fallita = "not exported";
     passo("chart frame", [this] { disegno_dello_stage(); });
@@ -94,7 +108,8 @@ void Form1::disegna_giornata() {
         using namespace std::chrono;
         figure_fatte.push_back({indice_giorno, sys_days{oggi} - days{6 - indice_giorno},
                                 valori_disegnati, assenze_disegnate, illeggibili,
-                                previsione_disegnata, esportazione_fallita.empty()});
+                                previsione_disegnata, esportazione_fallita.empty(),
+                                std::move(sondaggi_disegnati)});
     }
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,18 +108,19 @@ class Form1 {
 
     // What the chart being made shows and how its export went, for the summary line that
     // --verbose gives after each chart.
-    int valori_disegnati = 0;           // observed values drawn as dots
-    int assenze_disegnate = 0;          // "NO" ticks
-    bool previsione_disegnata = false;  // the forecast curve is on the chart
-    std::string esportazione_fallita;   // why the chart was not published; empty when it was
-    int illeggibili = 0;                // inputs of the chart there but unreadable
-    bool corrente_pubblicata = false;   // plotftEsN.gif written, whatever became of the archive
-    bool archivio_conservato = false;   // the archive copy kept rather than blanked
+    int valori_disegnati = 0;                   // observed values drawn as dots
+    std::vector<Sondaggio> sondaggi_disegnati;  // the values and "NO"s drawn
+    int assenze_disegnate = 0;                  // "NO" ticks
+    bool previsione_disegnata = false;          // the forecast curve is on the chart
+    std::string esportazione_fallita;  // why the chart was not published; empty when it was
+    int illeggibili = 0;               // inputs of the chart there but unreadable
+    bool corrente_pubblicata = false;  // plotftEsN.gif written, whatever became of the archive
+    bool archivio_conservato = false;  // the archive copy kept rather than blanked
 
     // What the whole run met.
     int input_illeggibili = 0;                // unreadable inputs over all its charts
     int archivi_conservati = 0;               // archive copies kept rather than blanked
-    std::vector<MetricaFigura> figure_fatte;  // each chart of a daily run, for the metrics
+    std::vector<FiguraFatta> figure_fatte;    // each chart of a daily run, for the metrics
     bool configurazione_illeggibile = false;  // varnel.ini there but unreadable: nothing drawn
     bool turno_negato = false;                // another run kept the station's turn
 
@@ -126,6 +128,9 @@ class Form1 {
     // so that a daily or live run waits no longer than one chart for it. None in tests that
     // run alone.
     platform::StationLock* turno = nullptr;
+    // With --manifest, the program's version: the daily run then leaves plotftEs.json beside
+    // the charts.
+    std::optional<std::string> versione_manifesto;
     std::chrono::milliseconds attesa_turno{std::chrono::minutes(1)};
 
   private:
@@ -147,6 +152,8 @@ class Form1 {
     // Whether the archive copy of the chart being made stays as it is rather than be replaced by
     // a chart that shows nothing, or less than the day's files hold; tells why when it does.
     bool conserva_archivio(const std::string& archivio);
+    // Writes plotftEs.json beside the charts, whole at once.
+    void scrivi_manifesto();
     // Removes the temporaries that killed runs left in the archive folder, once a run.
     void ripulisci_archivio();
     bool archivio_ripulito_ = false;

@@ -65,7 +65,7 @@ std::int16_t Form1::riconosci_stazione() {
 void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
     const std::int16_t tipo_stazione = riconosci_stazione();
     if (tipo_stazione == 0) return;
-    const OsservazioniGiorno giorno = leggi_osservazioni(
+    OsservazioniGiorno giorno = leggi_osservazioni(
         tipo_stazione, percorso_dati, file_previsioni,
         giorno_anno.at(static_cast<std::size_t>(indice_giorno)), etichette_ore, minuti);
     for (const platform::Error& a : giorno.avvisi) {
@@ -75,6 +75,7 @@ void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
     const Disegnati disegnati = disegna_osservazioni(area, giorno.sondaggi);
     valori_disegnati += disegnati.valori;
     assenze_disegnate += disegnati.assenze;
+    sondaggi_disegnati = std::move(giorno.sondaggi);
 }
 
 }  // namespace ftes

@@ -47,6 +47,7 @@ int esegui(const ftes::OpzioniComando& opzioni, std::chrono::year_month_day oggi
     ftes::Form1 form(oggi, diagnostica);
     if (turno.is_open()) form.turno = &turno;
     form.attesa_turno = std::chrono::seconds(opzioni.attesa_secondi);
+    if (opzioni.manifesto) form.versione_manifesto = FTES_VERSION;
     if (opzioni.recupero) {
         form.recupera_archivio(opzioni.recupero->primo, opzioni.recupero->ultimo);
     } else {

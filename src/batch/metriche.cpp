@@ -89,27 +89,27 @@ std::string testo_metriche(const MetricheCorsa& corsa) {
 
     const auto per_figura = [&](std::string_view nome, std::string_view aiuto, auto valore) {
         s.metrica(nome, aiuto);
-        for (const MetricaFigura& f : corsa.figure) s.serie(valore(f), f.slot);
+        for (const FiguraFatta& f : corsa.figure) s.serie(valore(f), f.slot);
     };
     per_figura("ftes_charts_chart_day_timestamp_seconds", "The day a chart slot shows (00:00 UTC).",
-               [](const MetricaFigura& f) {
+               [](const FiguraFatta& f) {
                    return std::to_string(
                        std::chrono::duration_cast<std::chrono::seconds>(f.giorno.time_since_epoch())
                            .count());
                });
     per_figura("ftes_charts_chart_observed_values", "Observed values a chart shows.",
-               [&](const MetricaFigura& f) { return intero(f.valori); });
+               [&](const FiguraFatta& f) { return intero(f.valori); });
     per_figura("ftes_charts_chart_no_layer_ticks",
                "Soundings without a sporadic-E layer a chart shows.",
-               [&](const MetricaFigura& f) { return intero(f.assenze); });
+               [&](const FiguraFatta& f) { return intero(f.assenze); });
     per_figura("ftes_charts_chart_unreadable_inputs",
                "Input files of a chart that could not be read.",
-               [&](const MetricaFigura& f) { return intero(f.illeggibili); });
+               [&](const FiguraFatta& f) { return intero(f.illeggibili); });
     per_figura("ftes_charts_chart_forecast_drawn",
                "Whether a chart shows the forecast (1) or not (0).",
-               [&](const MetricaFigura& f) { return intero(f.previsione); });
+               [&](const FiguraFatta& f) { return intero(f.previsione); });
     per_figura("ftes_charts_chart_published", "Whether a chart was published (1) or not (0).",
-               [&](const MetricaFigura& f) { return intero(f.pubblicata); });
+               [&](const FiguraFatta& f) { return intero(f.pubblicata); });
     return s.testo();
 }
 

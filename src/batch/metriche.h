@@ -9,20 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "batch/figura_fatta.h"
 #include "platform/error.h"
 
 namespace ftes {
-
-// One chart of a daily run, as its summary line tells it.
-struct MetricaFigura {
-    int slot = 0;                    // 1 to 6
-    std::chrono::sys_days giorno{};  // the chart's day
-    int valori = 0;                  // observed values drawn
-    int assenze = 0;                 // "NO" ticks drawn
-    int illeggibili = 0;             // inputs there but unreadable
-    bool previsione = false;         // the forecast curve drawn
-    bool pubblicata = false;         // the current chart and its archive copy written or kept
-};
 
 // One run of the batch.
 struct MetricheCorsa {
@@ -37,7 +27,7 @@ struct MetricheCorsa {
     // The last run that published every chart: this one when it did, otherwise the one the
     // previous file told of (nothing when none is known).
     std::optional<double> ultimo_successo;
-    std::vector<MetricaFigura> figure;  // the charts of a daily run; none for a backfill
+    std::vector<FiguraFatta> figure;  // the charts of a daily run; none for a backfill
 };
 
 // Whether a run with this exit status published every chart.

@@ -80,6 +80,10 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             o.verboso = true;
             continue;
         }
+        if (arg == "--manifest") {
+            o.manifesto = true;
+            continue;
+        }
         // An option with a value: "--name value" or "--name=value".
         std::string_view nome = arg, valore;
         bool ha_valore = false;
@@ -168,6 +172,8 @@ std::string_view testo_uso() {
            "                           textfile collector (node_exporter, windows_exporter)\n"
            "  --station NAME           the station label of the metrics (default: the name of\n"
            "                           the current folder)\n"
+           "  --manifest               a daily run also writes plotftEs.json beside the charts,\n"
+           "                           for the web page: their days, values and state\n"
            "  --verbose                report every skipped step and sum up each chart on stderr\n"
            "  --help                   show this text\n"
            "  --version                show the version\n"

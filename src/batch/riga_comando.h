@@ -26,6 +26,7 @@ struct OpzioniComando {
     int attesa_secondi = 60;                          // --wait: for another run's turn
     std::optional<std::string> metriche;              // --metrics: the file to write them to
     std::optional<std::string> stazione;              // --station: the label of the metrics
+    bool manifesto = false;                           // --manifest: plotftEs.json for the page
     std::string errore;                               // one line, for Azione::errore
 };
 

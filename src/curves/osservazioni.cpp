@@ -80,8 +80,8 @@ OsservazioniGiorno leggi_osservazioni(std::int16_t tipo_stazione, std::string_vi
             const Osservazione o = leggi_osservazione(riga);
             if (o.tipo == Osservazione::Tipo::non_disponibile) continue;
             const int minuto = intero16(leggi_numero(minuto_testo)).value_or(0);
-            giorno.sondaggi.push_back(
-                {static_cast<std::int16_t>(ora * 10 + scarto_minuto(minuto)), o});
+            giorno.sondaggi.push_back({static_cast<std::int16_t>(ora * 10 + scarto_minuto(minuto)),
+                                       o, static_cast<std::int16_t>(ora * 60 + minuto)});
         }
     }
     return giorno;

@@ -42,6 +42,7 @@ RigaOtto leggi_riga_otto(platform::LineReader& file, std::string& riga);
 struct Sondaggio {
     std::int16_t x;
     Osservazione osservazione;
+    std::int16_t minuto_giorno = 0;  // the sounding's time, minutes after 00:00 UT
 };
 
 // What the sounding files of one day hold, in the order the files were tried.

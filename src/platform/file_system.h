@@ -26,6 +26,9 @@ std::string current_directory();
 // Today's date on the machine's local calendar.
 std::optional<std::chrono::year_month_day> local_today();
 
+// The machine's local time now, in ISO 8601 with its offset from UTC: 2025-01-05T14:03:07+01:00.
+std::string local_timestamp();
+
 // The plain, non-hidden regular files of a folder, in the order in which the file system
 // delivers them, read one at a time as they are asked for.
 class FolderListing {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -55,6 +56,19 @@ Error open_error(const std::string& path) {
 }
 
 }  // namespace
+
+std::string local_timestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (::localtime_r(&now, &local) == nullptr) return {};
+    const long offset = local.tm_gmtoff / 60;
+    const long size = offset < 0 ? -offset : offset;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld",
+                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                  local.tm_min, local.tm_sec, offset < 0 ? '-' : '+', size / 60, size % 60);
+    return text;
+}
 
 std::string ansi_to_utf8(std::string_view text) {
     return std::string(text);

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 #include <thread>
 
@@ -153,6 +154,24 @@ std::optional<std::chrono::year_month_day> local_today() {
         std::chrono::year{now.wYear}, std::chrono::month{now.wMonth}, std::chrono::day{now.wDay}};
     if (!today.ok()) return std::nullopt;
     return today;
+}
+
+std::string local_timestamp() {
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    TIME_ZONE_INFORMATION zone{};
+    const DWORD which = GetTimeZoneInformation(&zone);
+    // UTC = local time + bias, in minutes.
+    long bias = zone.Bias;
+    if (which == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+    if (which == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+    const long offset = -bias;
+    const long size = offset < 0 ? -offset : offset;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u%c%02ld:%02ld", now.wYear,
+                  now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, offset < 0 ? '-' : '+',
+                  size / 60, size % 60);
+    return text;
 }
 
 std::string ansi_to_utf8(std::string_view text) {

@@ -17,7 +17,7 @@ TEST(Metrics, EverySeriesLabelledWithTheStationAndChartsWithTheirSlotOnly) {
     corsa.attese = corsa.pubblicate = 6;
     corsa.illeggibili = 2;
     corsa.ultimo_successo = 1736000000;
-    corsa.figure.push_back({6, sys_days{2025y / 1 / 5}, 51, 30, 2, true, true});
+    corsa.figure.push_back({6, sys_days{2025y / 1 / 5}, 51, 30, 2, true, true, {}});
     const std::string testo = testo_metriche(corsa);
     for (const char* riga : {
              "# TYPE ftes_charts_last_run_timestamp_seconds gauge\n"
