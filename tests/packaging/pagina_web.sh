@@ -20,12 +20,13 @@ fi
 (cd "$work/station" && "$binary" --date 2025-01-05)
 cp "$page" "$work/station/web/index.html"
 
-browse() {  # browse WIDTH,HEIGHT MILLISECONDS [extra flags]: the page's DOM after that time
+browse() {  # browse WIDTH,HEIGHT MILLISECONDS [flags] [URL]: the page's DOM after that time
     size=$1 ms=$2; shift 2
+    case "$*" in *file://*) ;; *) set -- "$@" "file://$work/station/web/index.html" ;; esac
     chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
         --disable-background-networking --disable-component-update --disable-sync \
         --user-data-dir="$work/profile" --hide-scrollbars --window-size="$size" \
-        --virtual-time-budget="$ms" "$@" "file://$work/station/web/index.html" 2>/dev/null
+        --virtual-time-budget="$ms" "$@" 2>/dev/null
 }
 figures() { grep -o '<figure[^>]*>' "$1"; }
 fail() { echo "$1"; cat "$2"; exit 1; }
@@ -53,8 +54,73 @@ figures "$work/dom" | grep 'data-slot="3"' | grep -q 'data-state="missing"' ||
 browse 390,844 2000 --dump-dom >"$work/dom"
 grep -q '<body data-fits="true"' "$work/dom" || fail "the page is wider than a phone:" "$work/dom"
 
+# With plotftEs.json (--manifest), read through a page beside it that points at today's chart
+# where the manifest puts a value, and notes what the page then shows.
+(cd "$work/station" && "$binary" --date 2025-01-05 --manifest)
+manifest=$work/station/web/plotftEs.json
+cat >"$work/station/web/check.html" <<'HTML'
+<!doctype html><html><body><iframe id="f" src="index.html" width="1000" height="700"></iframe>
+<script>
+  var f = document.getElementById("f");
+  f.onload = function () {
+    setTimeout(function () {
+      var d = f.contentDocument, b = document.body;
+      var captions = [].map.call(d.querySelectorAll("figcaption"), function (c) {
+        return c.firstChild.textContent;
+      });
+      b.setAttribute("data-captions", captions.join("|"));
+      b.setAttribute("data-refreshed", d.getElementById("refreshed").textContent);
+      var stale = d.getElementById("stale");
+      b.setAttribute("data-stale", stale.hidden ? "" : stale.textContent);
+      var figure = d.querySelector('figure[data-slot="6"]');
+      var box = figure.querySelector("img").getBoundingClientRect();
+      var at = location.hash.slice(1).split(",").map(Number);  // UT hours, MHz
+      figure.dispatchEvent(new PointerEvent("pointermove", {bubbles: true,
+          clientX: box.left + (at[0] * 10 + 35) * box.width / 286,
+          clientY: box.top + (215 - at[1] * 10) / 261 * box.height}));
+      b.setAttribute("data-said", figure.querySelector("output").textContent);
+      var link = figure.querySelector("figcaption a");
+      b.setAttribute("data-csv", link ? decodeURIComponent(link.href.slice(link.href.indexOf(",") + 1)) : "");
+      b.setAttribute("data-download", link ? link.download : "");
+    }, 3000);
+  };
+</script></body></html>
+HTML
+# Today's highest value: where to point, and what the page must say there.
+point=$(python3 -c "import json, sys; c = json.load(open(sys.argv[1]))['charts'][5]; v = max(c['observed'], key=lambda v: v[1]); m = round(v[0] * 60); print('%s,%s %02d:%02d UT, %.1f MHz' % (v[0], v[1], m // 60, m % 60, v[1]))" "$manifest")
+at=${point%% *} said=${point#* }
+check() {  # check NAME: the noted attribute NAME of the check page
+    python3 -c "import html, re, sys; m = re.search(sys.argv[2] + '=\"([^\"]*)\"', open(sys.argv[1]).read()); print(html.unescape(m.group(1)) if m else '')" "$work/dom" "data-$1"
+}
+browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
+    "file://$work/station/web/check.html#$at" >"$work/dom"
+[ "$(check captions)" = "Tue 31 Dec 2024|Wed 1 Jan 2025|Thu 2 Jan 2025|Fri 3 Jan 2025|Sat 4 Jan 2025|Sun 5 Jan 2025" ] ||
+    fail "captions not by the charts' days: $(check captions)" "$work/dom"
+case "$(check refreshed)" in "; updated "[0-9]*" minutes ago") ;; *) fail "no age: $(check refreshed)" "$work/dom" ;; esac
+[ -z "$(check stale)" ] || fail "fresh charts said to be stale" "$work/dom"
+[ "$(check said)" = "$said" ] || fail "under the point: '$(check said)', not '$said'" "$work/dom"
+[ "$(check download)" = "ftEs-2025-01-05.csv" ] || fail "no CSV of the day" "$work/dom"
+check csv >"$work/csv"
+expected=$(python3 -c "import json, sys; c = json.load(open(sys.argv[1]))['charts'][5]; print(len(c['observed']) + len(c['no_layer_times']) + 1)" "$manifest")
+[ "$(head -n 1 "$work/csv")" = "time_ut,ftes_mhz,no_layer" ] && [ "$(grep -c . "$work/csv")" = "$expected" ] &&
+    grep -qx "${said%% UT*},$(echo "$said" | sed 's/.*UT, \([0-9.]*\) MHz/\1/'),0" "$work/csv" ||
+    fail "the day's CSV is not its values ($expected lines, $said):" "$work/csv"
+# A run of today: its last chart, and no other, is today's.
+(cd "$work/station" && "$binary" --date "$(date +%F)" --manifest) || true
+browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
+    "file://$work/station/web/check.html#$at" >"$work/dom"
+[ "$(check captions | tr '|' '\n' | grep -c '^Today, ')" = 1 ] &&
+    check captions | tr '|' '\n' | tail -n 1 | grep -q '^Today, ' ||
+    fail "today's chart not captioned as today: $(check captions)" "$work/dom"
+# Two days later the charts are said to be old.
+python3 -c "import json, sys, datetime; p = sys.argv[1]; d = json.load(open(p)); d['generated'] = (datetime.datetime.now(datetime.timezone.utc) - datetime.timedelta(hours=50)).isoformat(timespec='seconds'); json.dump(d, open(p, 'w'))" "$manifest"
+browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
+    "file://$work/station/web/check.html#$at" >"$work/dom"
+case "$(check stale)" in "These charts are 50 hours old"*) ;; *) fail "old charts not said to be stale: $(check stale)" "$work/dom" ;; esac
+
 if [ -n "$screenshot" ]; then
     (cd "$work/station" && "$binary" --date 2025-01-05)
     browse 1000,660 2000 --screenshot="$screenshot" >/dev/null
 fi
-echo "web page: six charts decoded and refreshed, layout kept, fits a phone"
+echo "web page: six charts decoded and refreshed, layout kept, fits a phone; with the manifest"
+echo "captions by day, the age and a warning when old, the value under the pointer, the CSV"
