@@ -3,18 +3,12 @@
 
 #include <cstdio>
 
+#include "batch/tabelle.h"
 #include "export/nomi_file.h"
 
 namespace ftes {
 
 namespace {
-
-std::string iso(std::chrono::year_month_day d) {
-    char testo[32];
-    std::snprintf(testo, sizeof testo, "%04d-%02u-%02u", static_cast<int>(d.year()),
-                  static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()));
-    return testo;
-}
 
 // A JSON string of text the program made itself: only quotes, backslashes and control
 // characters need escaping.
@@ -64,7 +58,7 @@ std::string figura(const FiguraFatta& f) {
     const auto si = [](bool b) { return b ? "true" : "false"; };
     return "    {\"slot\": " + std::to_string(f.slot) +
            ", \"file\": " + stringa(esportazione::nome_gif_corrente("", f.slot)) +
-           ", \"day\": " + stringa(iso(std::chrono::year_month_day{f.giorno})) +
+           ", \"day\": " + stringa(testo_iso(std::chrono::year_month_day{f.giorno})) +
            ", \"published\": " + si(f.pubblicata) +
            ",\n     \"values\": " + std::to_string(f.valori) +
            ", \"no_layer\": " + std::to_string(f.assenze) +
@@ -80,7 +74,7 @@ std::string testo_manifesto(std::string_view generato, std::string_view versione
                             const std::vector<FiguraFatta>& figure) {
     std::string testo = "{\n  \"generated\": " + stringa(generato) +
                         ",\n  \"version\": " + stringa(versione) +
-                        ",\n  \"today\": " + stringa(iso(oggi)) + ",\n  \"charts\": [\n";
+                        ",\n  \"today\": " + stringa(testo_iso(oggi)) + ",\n  \"charts\": [\n";
     for (std::size_t i = 0; i < figure.size(); ++i) {
         testo += figura(figure[i]) + (i + 1 < figure.size() ? ",\n" : "\n");
     }

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cstdio>
+
+#include "batch/tabelle.h"
 
 namespace ftes {
 
@@ -139,20 +140,9 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
     return o;
 }
 
-namespace {
-
-std::string iso(std::chrono::year_month_day d) {
-    char testo[32];
-    std::snprintf(testo, sizeof testo, "%04d-%02u-%02u", static_cast<int>(d.year()),
-                  static_cast<unsigned>(d.month()), static_cast<unsigned>(d.day()));
-    return testo;
-}
-
-}  // namespace
-
 std::string errore_recupero_futuro(const Intervallo& recupero, std::chrono::year_month_day oggi) {
-    return "--backfill reaches " + iso(recupero.ultimo) + ", after today (" + iso(oggi) +
-           "): the archive holds only days that have been";
+    return "--backfill reaches " + testo_iso(recupero.ultimo) + ", after today (" +
+           testo_iso(oggi) + "): the archive holds only days that have been";
 }
 
 std::string_view testo_uso() {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "batch/tabelle.h"
 
+#include <cstdio>
+
 namespace ftes {
 
 std::string due_cifre(int numero) {
@@ -10,6 +12,13 @@ std::string due_cifre(int numero) {
 
 std::string testo_minuto(int indice_minuto) {
     return indice_minuto == 60 ? std::string("00") : due_cifre(indice_minuto);
+}
+
+std::string testo_iso(std::chrono::year_month_day data) {
+    char testo[32];
+    std::snprintf(testo, sizeof testo, "%04d-%02u-%02u", static_cast<int>(data.year()),
+                  static_cast<unsigned>(data.month()), static_cast<unsigned>(data.day()));
+    return testo;
 }
 
 GiornoCalcolato calcola_giorno(std::chrono::year_month_day oggi, int indice_data) {

@@ -24,6 +24,9 @@ struct GiornoCalcolato {
     std::string data_estesa;  // display date dd/mm/yyyy
 };
 
+// A date as YYYY-MM-DD.
+std::string testo_iso(std::chrono::year_month_day data);
+
 // The day that lies indice_data days (negative: before) from oggi, by the calendar.
 GiornoCalcolato calcola_giorno(std::chrono::year_month_day oggi, int indice_data);
 
