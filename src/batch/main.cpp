@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batch/configurazione.h"
+#include "batch/controllo.h"
 #include "batch/form1.h"
 #include "batch/metriche.h"
 #include "batch/riga_comando.h"
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
             std::cerr << "ftes-charts: " << opzioni.errore << "\n" << ftes::testo_uso();
             return ftes::uscita_uso_errato;
         case Azione::esegui:
+        case Azione::controlla:
             break;
     }
 
@@ -97,6 +99,7 @@ int main(int argc, char** argv) {
                   << ftes::testo_uso();
         return ftes::uscita_uso_errato;
     }
+    if (opzioni.azione == Azione::controlla) return ftes::controlla_stazione(std::cout, *oggi);
     const ftes::Diagnostica diagnostica(opzioni.verboso ? &std::cerr : nullptr, &std::cerr);
     const auto inizio = std::chrono::steady_clock::now();
     const std::string cartella = ftes::platform::current_directory();

@@ -81,6 +81,10 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             o.verboso = true;
             continue;
         }
+        if (arg == "--check") {
+            o.azione = OpzioniComando::Azione::controlla;
+            continue;
+        }
         if (arg == "--manifest") {
             o.manifesto = true;
             continue;
@@ -137,6 +141,9 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
     if (o.data && o.recupero) {
         return errore("--date and --backfill cannot be used together");
     }
+    if (o.azione == OpzioniComando::Azione::controlla && o.recupero) {
+        return errore("--check and --backfill cannot be used together");
+    }
     return o;
 }
 
@@ -148,6 +155,7 @@ std::string errore_recupero_futuro(const Intervallo& recupero, std::chrono::year
 std::string_view testo_uso() {
     return "usage: ftes-charts [--date YYYY-MM-DD] [OPTIONS]\n"
            "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [OPTIONS]\n"
+           "       ftes-charts --check [--date YYYY-MM-DD]\n"
            "       ftes-charts --help | --version\n"
            "Draws the ftEs charts of the six days ending today from the folders named in\n"
            "./varnel.ini and publishes them as GIF files, with an archive copy of each day.\n"
@@ -165,6 +173,10 @@ std::string_view testo_uso() {
            "  --manifest               a daily run also writes plotftEs.json beside the charts,\n"
            "                           for the web page: their days, values and state\n"
            "  --verbose                report every skipped step and sum up each chart on stderr\n"
+           "  --check                  look at the station's set-up as a run would, say what is\n"
+           "                           wrong and how to fix it, and write nothing (status 1 when\n"
+           "                           a chart would go missing, land elsewhere or be drawn "
+           "wrong)\n"
            "  --help                   show this text\n"
            "  --version                show the version\n"
            "Days are written YYYY-MM-DD, years 1900 to 9999. Each option may be given once.\n"

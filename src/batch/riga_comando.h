@@ -18,7 +18,7 @@ struct Intervallo {
 };
 
 struct OpzioniComando {
-    enum class Azione { esegui, aiuto, versione, errore };
+    enum class Azione { esegui, controlla, aiuto, versione, errore };
     Azione azione = Azione::esegui;
     std::optional<std::chrono::year_month_day> data;  // --date: the last of the six days
     std::optional<Intervallo> recupero;               // --backfill: the archive days to redraw

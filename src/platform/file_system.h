@@ -59,6 +59,10 @@ bool regular_file_exists(const std::string& path);
 // Whether a folder stands at the path.
 bool folder_exists(const std::string& path);
 
+// Whether this process may create files in the folder, as far as the system tells without
+// writing anything.
+bool folder_writable(const std::string& path);
+
 // Removes from the folder the temporaries that a killed run left behind: the entries whose
 // name ours() accepts and that no live run is writing. Returns how many went.
 int remove_left_temporaries(const std::string& folder, bool (*ours)(std::string_view name));

@@ -158,6 +158,10 @@ bool regular_file_exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool folder_writable(const std::string& path) {
+    return ::access(path.empty() ? "." : path.c_str(), W_OK | X_OK) == 0;
+}
+
 bool folder_exists(const std::string& path) {
     struct stat st {};
     return ::stat(path.empty() ? "." : path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

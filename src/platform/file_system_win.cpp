@@ -234,6 +234,13 @@ bool regular_file_exists(const std::string& path) {
                                                  FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
 }
 
+bool folder_writable(const std::string& path) {
+    // Windows tells a folder's rights only through its access control list; a read-only folder
+    // is what the attributes say.
+    const DWORD a = GetFileAttributesW(system_path(path.empty() ? "." : path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
 bool folder_exists(const std::string& path) {
     const DWORD a = GetFileAttributesW(system_path(path.empty() ? "." : path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
