@@ -31,13 +31,36 @@ platform::Result<std::optional<SeiRighe>> leggi_sei_righe_utf16(const std::strin
     return std::optional<SeiRighe>(leggi_sei_righe(in_memoria));
 }
 
-void in_utf8(SeiRighe& righe, std::string (*da_ansi)(std::string_view)) {
+bool in_utf8(SeiRighe& righe, std::string (*da_ansi)(std::string_view)) {
     const bool utf8 = std::all_of(righe.begin(), righe.end(),
                                   [](const auto& r) { return !r || platform::is_utf8(*r); });
-    if (utf8) return;
+    if (utf8) return false;
     for (auto& r : righe) {
         if (r) r = da_ansi(*r);
     }
+    return true;
+}
+
+platform::Result<ConfigurazioneLetta> leggi_configurazione_da(const std::string& percorso) {
+    const auto errore = [&](const char* passo, platform::Error e) {
+        e.path = percorso;
+        e.text = passo + e.text;
+        return e;
+    };
+    platform::LineReader lettore(percorso);
+    if (!lettore.is_open()) return errore("cannot open: ", lettore.error());
+    ConfigurazioneLetta letta{leggi_sei_righe(lettore), "UTF-8"};
+    if (lettore.failed()) return errore("cannot read: ", lettore.error());
+    if (letta.righe[0] && platform::utf16_to_utf8(letta.righe[0]->substr(0, 2))) {
+        const auto utf16 = leggi_sei_righe_utf16(percorso);
+        if (!utf16) return errore("cannot read: ", utf16.error());
+        letta.codifica = "UTF-16";
+        letta.utf16_troppo_lungo = !*utf16;
+        letta.righe = *utf16 ? **utf16 : SeiRighe{};
+        return letta;
+    }
+    if (in_utf8(letta.righe)) letta.codifica = "the system's ANSI code page";
+    return letta;
 }
 
 std::string adatta_cartella(std::string valore) {

@@ -29,7 +29,18 @@ platform::Result<std::optional<SeiRighe>> leggi_sei_righe_utf16(const std::strin
 // The six lines as the program's UTF-8 text. A file that is UTF-8 throughout is taken as it is
 // (a byte-order mark only touches the label on line 1); any other was written, as the replaced
 // program wrote and read it, in the system's ANSI code page, and each line is converted.
-void in_utf8(SeiRighe& righe, std::string (*da_ansi)(std::string_view) = platform::ansi_to_utf8);
+// Whether the lines were converted.
+bool in_utf8(SeiRighe& righe, std::string (*da_ansi)(std::string_view) = platform::ansi_to_utf8);
+
+// varnel.ini as a run reads it: its six lines as UTF-8 text, and what they were written in.
+struct ConfigurazioneLetta {
+    SeiRighe righe;
+    std::string codifica;             // "UTF-8", "UTF-16" or "the system's ANSI code page"
+    bool utf16_troppo_lungo = false;  // UTF-16 past 64 KiB: not decoded, no line read
+};
+// The file at percorso read and decoded; when it cannot be, the Error says "cannot open: ..."
+// (absent when it is not there) or "cannot read: ..." with the system's words.
+platform::Result<ConfigurazioneLetta> leggi_configurazione_da(const std::string& percorso);
 
 // A configured folder text as this platform uses it: a backslash stands for the platform's
 // separator, so one varnel.ini serves Windows and POSIX relative paths alike.

@@ -112,34 +112,22 @@ int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
     Resoconto r(out);
     const std::string percorso =
         con_separatore_finale(platform::current_directory()) + std::string(nome_configurazione);
-    platform::LineReader lettore(percorso);
-    if (!lettore.is_open()) {
-        r.problema(percorso + ": " + lettore.error().text,
-                   lettore.error().absent
+    const auto letta = leggi_configurazione_da(percorso);
+    if (!letta) {
+        r.problema(percorso + ": " + (letta.error().absent ? "not found" : letta.error().text),
+                   letta.error().absent
                        ? "run in the station folder, or create varnel.ini there: six lines, the "
                          "base folder on line 2, the sounding folder on 4, the web folder on 6"
-                       : "let the account that runs the batch read it");
+                       : "let the account that runs the batch read it, from a disk that answers");
         return 1;
     }
-    SeiRighe righe = leggi_sei_righe(lettore);
-    if (lettore.failed()) {
-        r.problema(percorso + ": cannot read: " + lettore.error().text, "check the disk or share");
+    if (letta->utf16_troppo_lungo) {
+        r.problema(percorso + ": UTF-16 and longer than any varnel.ini (64 KiB)",
+                   "save it as six short lines");
         return 1;
     }
-    std::string codifica = "UTF-8";
-    if (righe[0] && platform::utf16_to_utf8(righe[0]->substr(0, 2))) {
-        const auto utf16 = leggi_sei_righe_utf16(percorso);
-        if (!utf16 || !*utf16) {
-            r.problema(percorso + ": UTF-16 that cannot be read whole", "save it as UTF-8");
-            return 1;
-        }
-        righe = **utf16;
-        codifica = "UTF-16";
-    } else {
-        const SeiRighe prima = righe;
-        in_utf8(righe);
-        if (righe != prima) codifica = "the system's ANSI code page";
-    }
+    const SeiRighe& righe = letta->righe;
+    const std::string& codifica = letta->codifica;
     r.bene(percorso + " read, in " + codifica);
     const std::string base = cartella(r, righe[1], 2, "base folder");
     const std::string dati = cartella(r, righe[3], 4, "sounding folder");

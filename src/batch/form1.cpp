@@ -56,9 +56,9 @@ void Form1::scrivi_manifesto() {
     const std::string percorso = percorso_figure + std::string(nome_manifesto);
     const std::string testo =
         testo_manifesto(platform::local_timestamp(), *versione_manifesto, oggi, figure_fatte);
-    platform::ReplacementFile file(percorso, platform::Durability::ordinary);
-    auto scritto = file.write(reinterpret_cast<const unsigned char*>(testo.data()), testo.size());
-    if (scritto) scritto = file.commit();
+    const auto scritto = platform::replace_file(
+        percorso, std::span(reinterpret_cast<const unsigned char*>(testo.data()), testo.size()),
+        platform::Durability::ordinary);
     if (!scritto)
         diagnostica.segnala("manifest", percorso, "cannot write: " + scritto.error().text);
 }
@@ -139,30 +139,19 @@ void Form1::riempi_minuti() {
 void Form1::leggi_configurazione() {
     cartella_corrente = con_separatore_finale(platform::current_directory());
     const std::string percorso = cartella_corrente + std::string(nome_configurazione);
-    platform::LineReader lettore(percorso);
-    if (!lettore.is_open()) {
-        if (!lettore.error().absent) {
-            return ferma_configurazione(percorso, "cannot open: " + lettore.error().text);
-        }
+    const auto letta = leggi_configurazione_da(percorso);
+    if (!letta) {
+        if (!letta.error().absent) return ferma_configurazione(percorso, letta.error().text);
         diagnostica.segnala("configuration", percorso,
-                            "cannot open: " + lettore.error().text + "; all folders are empty");
+                            letta.error().text + "; all folders are empty");
         return;
     }
-    auto righe = leggi_sei_righe(lettore);
-    if (lettore.failed()) {
-        return ferma_configurazione(percorso, "cannot read: " + lettore.error().text);
+    if (letta->utf16_troppo_lungo) {
+        diagnostica.segnala("configuration", percorso,
+                            "UTF-16 and longer than 64 KiB; all folders are empty");
+        return;
     }
-    if (righe[0] && platform::utf16_to_utf8(righe[0]->substr(0, 2))) {
-        const auto utf16 = leggi_sei_righe_utf16(percorso);
-        if (!utf16) return ferma_configurazione(percorso, "cannot read: " + utf16.error().text);
-        if (!*utf16) {
-            diagnostica.segnala("configuration", percorso,
-                                "UTF-16 and longer than 64 KiB; all folders are empty");
-            return;
-        }
-        righe = **utf16;
-    }
-    in_utf8(righe);
+    const SeiRighe& righe = letta->righe;
     // Lines 1, 3 and 5 are labels; 2, 4 and 6 the folders.
     std::string* cartelle[6] = {nullptr,        &percorso_base, nullptr,
                                 &percorso_dati, nullptr,        &percorso_figure};

@@ -122,13 +122,9 @@ platform::Result<> scrivi_metriche(const std::string& percorso, MetricheCorsa co
             corsa.stazione);
     }
     const std::string testo = testo_metriche(corsa);
-    platform::ReplacementFile file(percorso, platform::Durability::ordinary);
-    if (auto scritto =
-            file.write(reinterpret_cast<const unsigned char*>(testo.data()), testo.size());
-        !scritto) {
-        return scritto;
-    }
-    return file.commit();
+    return platform::replace_file(
+        percorso, std::span(reinterpret_cast<const unsigned char*>(testo.data()), testo.size()),
+        platform::Durability::ordinary);
 }
 
 std::optional<double> ultimo_successo_in(std::string_view testo, std::string_view stazione) {

@@ -11,6 +11,13 @@ std::string temporary_name(const std::string& target) {
     return target.substr(0, name) + "." + target.substr(name) + ".tmp";
 }
 
+Result<> replace_file(const std::string& target, std::span<const unsigned char> bytes,
+                      Durability durability) {
+    ReplacementFile file(target, durability);
+    if (auto written = file.write(bytes.data(), bytes.size()); !written) return written;
+    return file.commit();
+}
+
 Result<std::vector<unsigned char>> read_whole_file(const std::string& path, std::size_t max_bytes) {
     const Error too_large{path, "larger than " + std::to_string(max_bytes) + " bytes"};
     InputFile file(path);

@@ -151,6 +151,11 @@ class ReplacementFile {
     bool committed_ = false;
 };
 
+// Writes the bytes as a ReplacementFile and commits it: the target is the new file or, on any
+// failure, what it was.
+Result<> replace_file(const std::string& target, std::span<const unsigned char> bytes,
+                      Durability durability);
+
 // The temporary name a replacement of target is written under.
 std::string temporary_name(const std::string& target);
 
