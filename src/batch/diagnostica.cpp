@@ -37,18 +37,23 @@ void Diagnostica::arresta(std::string_view passo, std::string_view percorso,
 }
 
 void Diagnostica::scrivi(std::ostream* uscita, std::string_view passo, std::string_view percorso,
-                         std::string_view motivo) {
-    if (uscita == nullptr) return;
+                         std::string_view motivo) const {
+    if (uscita == nullptr && registro_ == nullptr) return;
     std::string riga = "ftes-charts: " + testo_stampabile(passo);
     if (!percorso.empty()) riga += ": " + testo_stampabile(percorso);
     if (!motivo.empty()) riga += ": " + testo_stampabile(motivo);
     riga += '\n';
-    *uscita << riga << std::flush;
+    emetti(uscita, riga);
 }
 
 void Diagnostica::riassumi(std::string_view riga) const {
-    if (uscita_ == nullptr) return;
-    *uscita_ << testo_stampabile(riga) + '\n' << std::flush;
+    if (uscita_ == nullptr && registro_ == nullptr) return;
+    emetti(uscita_, testo_stampabile(riga) + '\n');
+}
+
+void Diagnostica::emetti(std::ostream* uscita, const std::string& riga) const {
+    if (uscita != nullptr) *uscita << riga << std::flush;
+    if (registro_ != nullptr) registro_->append(riga);
 }
 
 }  // namespace ftes

@@ -28,13 +28,17 @@ class Diagnostica {
     void arresta(std::string_view passo, std::string_view percorso, std::string_view motivo) const;
     // The summary line of one chart, as it stands.
     void riassumi(std::string_view riga) const;
+    // Every line from now on is also added to registro (for --log), with or without --verbose.
+    void registra_in(std::string* registro) { registro_ = registro; }
 
   private:
-    static void scrivi(std::ostream* uscita, std::string_view passo, std::string_view percorso,
-                       std::string_view motivo);
+    void scrivi(std::ostream* uscita, std::string_view passo, std::string_view percorso,
+                std::string_view motivo) const;
+    void emetti(std::ostream* uscita, const std::string& riga) const;
 
     std::ostream* uscita_ = nullptr;
     std::ostream* arresti_ = nullptr;
+    std::string* registro_ = nullptr;
 };
 
 }  // namespace ftes

@@ -10,6 +10,7 @@
 #include "batch/controllo.h"
 #include "batch/form1.h"
 #include "batch/metriche.h"
+#include "batch/registro.h"
 #include "batch/riga_comando.h"
 #include "platform/file_system.h"
 
@@ -100,7 +101,10 @@ int main(int argc, char** argv) {
         return ftes::uscita_uso_errato;
     }
     if (opzioni.azione == Azione::controlla) return ftes::controlla_stazione(std::cout, *oggi);
-    const ftes::Diagnostica diagnostica(opzioni.verboso ? &std::cerr : nullptr, &std::cerr);
+    ftes::Diagnostica diagnostica(opzioni.verboso ? &std::cerr : nullptr, &std::cerr);
+    std::string righe;  // the run's report, for --log
+    if (opzioni.registro) diagnostica.registra_in(&righe);
+    const std::string ora_inizio = opzioni.registro ? ftes::platform::local_timestamp() : "";
     const auto inizio = std::chrono::steady_clock::now();
     const std::string cartella = ftes::platform::current_directory();
     const std::string configurazione =
@@ -118,6 +122,16 @@ int main(int argc, char** argv) {
         if (auto scritte = ftes::scrivi_metriche(*opzioni.metriche, corsa); !scritte) {
             diagnostica.segnala("metrics", *opzioni.metriche,
                                 "cannot write: " + scritte.error().text);
+        }
+    }
+    // The report of a run nobody watches, for the operator who looks later; like the metrics,
+    // a log that cannot be written is told and changes nothing else.
+    if (opzioni.registro) {
+        const std::string testo = ftes::testo_corsa(FTES_VERSION, ora_inizio, corsa.stato, righe,
+                                                    ftes::platform::text_line_end);
+        diagnostica.registra_in(nullptr);
+        if (auto scritto = ftes::scrivi_registro(*opzioni.registro, testo); !scritto) {
+            diagnostica.segnala("log", *opzioni.registro, "cannot write: " + scritto.error().text);
         }
     }
     return corsa.stato;

@@ -98,7 +98,7 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             ha_valore = true;
         }
         if (nome != "--date" && nome != "--backfill" && nome != "--wait" && nome != "--metrics" &&
-            nome != "--station") {
+            nome != "--station" && nome != "--log") {
             return errore("unknown option '" + std::string(arg) + "'");
         }
         // Given twice, one of the two values would be dropped without a word.
@@ -110,12 +110,18 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             valore = argomenti[++i];
             ha_valore = true;
         }
-        if (nome == "--metrics" || nome == "--station") {
+        if (nome == "--metrics" || nome == "--station" || nome == "--log") {
             if (!ha_valore || valore.empty()) {
                 return errore(std::string(nome) +
-                              (nome == "--metrics" ? " needs a file name" : " needs a name"));
+                              (nome == "--station" ? " needs a name" : " needs a file name"));
             }
-            (nome == "--metrics" ? o.metriche : o.stazione) = std::string(valore);
+            if (nome == "--metrics") {
+                o.metriche = std::string(valore);
+            } else if (nome == "--log") {
+                o.registro = std::string(valore);
+            } else {
+                o.stazione = std::string(valore);
+            }
         } else if (nome == "--wait") {
             const auto secondi = ha_valore ? cifre(valore) : std::nullopt;
             if (!secondi || *secondi > static_cast<unsigned>(max_attesa_secondi)) {
@@ -172,6 +178,9 @@ std::string_view testo_uso() {
            "                           the current folder)\n"
            "  --manifest               a daily run also writes plotftEs.json beside the charts,\n"
            "                           for the web page: their days, values and state\n"
+           "  --log FILE               add the run's report (its time, exit status and every\n"
+           "                           line --verbose shows) to FILE, which keeps the latest\n"
+           "                           runs within 1 MiB\n"
            "  --verbose                report every skipped step and sum up each chart on stderr\n"
            "  --check                  look at the station's set-up as a run would, say what is\n"
            "                           wrong and how to fix it, and write nothing (status 1 when\n"

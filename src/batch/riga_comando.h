@@ -27,6 +27,7 @@ struct OpzioniComando {
     std::optional<std::string> metriche;              // --metrics: the file to write them to
     std::optional<std::string> stazione;              // --station: the label of the metrics
     bool manifesto = false;                           // --manifest: plotftEs.json for the page
+    std::optional<std::string> registro;              // --log: the file its report is added to
     std::string errore;                               // one line, for Azione::errore
 };
 

@@ -26,6 +26,13 @@ std::string current_directory();
 // Today's date on the machine's local calendar.
 std::optional<std::chrono::year_month_day> local_today();
 
+// How a text file meant for the operator's editor ends its lines on this system.
+#ifdef _WIN32
+inline constexpr const char* text_line_end = "\r\n";
+#else
+inline constexpr const char* text_line_end = "\n";
+#endif
+
 // The machine's local time now, in ISO 8601 with its offset from UTC: 2025-01-05T14:03:07+01:00.
 std::string local_timestamp();
 

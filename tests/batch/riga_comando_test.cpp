@@ -38,6 +38,7 @@ TEST(CommandLine, OptionsAndTheirValues) {
     EXPECT_EQ(leggi({}).attesa_secondi, 60);
     EXPECT_EQ(leggi({"--wait", "0"}).attesa_secondi, 0);
     EXPECT_EQ(leggi({"--wait=3600", "--backfill", "2025-01-01"}).attesa_secondi, 3600);
+    EXPECT_EQ(leggi({"--log", "ftes-charts.log"}).registro, "ftes-charts.log");
 }
 
 TEST(CommandLine, EachMistakeIsToldInOneLine) {
@@ -72,6 +73,9 @@ TEST(CommandLine, EachMistakeIsToldInOneLine) {
         {{"--date", "2025-01-01", "--date=2025-01-02"}, "--date given twice"},
         {{"--backfill", "2025-01-01", "--backfill", "2025-01-02"}, "--backfill given twice"},
         {{"--wait", "1", "--wait", "2"}, "--wait given twice"},
+        {{"--log"}, "--log needs a file name"},
+        {{"--log="}, "--log needs a file name"},
+        {{"--log", "a.log", "--log", "b.log"}, "--log given twice"},
     };
     for (const Caso& c : casi) {
         const auto e = leggi(c.argomenti);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "batch/registro.h"
+#include "platform/file_system.h"
 #include "support/cartella_temporanea.h"
 #include "support/gif.h"
 #include "support/processo.h"
@@ -140,6 +142,53 @@ TEST_F(Stazione, UsageErrorsWriteNothingExitTwoAndSayWhyInOneLine) {
     }
     EXPECT_EQ(esegui(dir.percorso(), "--help").stato, 0);
     EXPECT_EQ(esegui(dir.percorso(), "--version").out.rfind("ftes-charts ", 0), 0u);
+}
+
+TEST_F(Stazione, TheLogKeepsEachRunsReportWithinItsBoundAndNeverChangesTheRun) {
+    const fs::path log = dir.percorso() / "ftes-charts.log";
+    const std::string fine = platform::text_line_end;
+    // Runs older than the bound allows, written before: the oldest go, whole.
+    std::string vecchie;
+    int ultima = 0;
+    for (; vecchie.size() < max_registro; ++ultima) {
+        vecchie += "== ftes-charts 0 run " + std::to_string(ultima) + ": exit status 0 (x)" + fine +
+                   std::string(200, '.') + fine;
+    }
+    dir.scrivi("ftes-charts.log", vecchie);
+    const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --log ftes-charts.log");
+    EXPECT_EQ(e.stato, 0);
+    EXPECT_EQ(e.err, "") << "the log is no reason to speak";
+    const std::string testo = test::leggi_file(log);
+    EXPECT_LE(testo.size(), max_registro);
+    EXPECT_EQ(testo.find("run 0:"), std::string::npos);
+    EXPECT_NE(testo.find("run " + std::to_string(ultima - 1) + ":"), std::string::npos)
+        << "the newest old runs stay";
+    const std::size_t corsa = testo.rfind("== ftes-charts ");
+    ASSERT_NE(corsa, std::string::npos);
+    ASSERT_EQ(testo.find("== ftes-charts 0 ", corsa), std::string::npos);
+    const std::string nuova = testo.substr(corsa);
+    EXPECT_NE(nuova.find(": exit status 0 (every chart published)" + fine), std::string::npos);
+    EXPECT_NE(nuova.find("05/01/2025 plotftEs6.gif: 2 values, 1 no-layer, forecast drawn, "
+                         "published" +
+                         fine),
+              std::string::npos)
+        << nuova;
+    // A header, the line --verbose gives for December's missing forecast, six summaries.
+    EXPECT_EQ(std::count(nuova.begin(), nuova.end(), '\n'), 8) << nuova;
+
+    // A run that fails says so in the log too, and a log that cannot be written changes
+    // nothing else.
+    fs::remove_all(archivio());
+    EXPECT_EQ(esegui(dir.percorso(), "--date 2025-01-05 --log ftes-charts.log").stato, 1);
+    EXPECT_NE(test::leggi_file(log).find("exit status 1 (a chart or its archive copy not written)"),
+              std::string::npos);
+    fs::create_directory(archivio());
+    fs::create_directory(dir.percorso() / "folder.log");
+    const test::Esito cartella =
+        esegui(dir.percorso(), "--date 2025-01-05 --verbose --log folder.log");
+    EXPECT_EQ(cartella.stato, 0);
+    EXPECT_NE(cartella.err.find("ftes-charts: log: folder.log: cannot write: "), std::string::npos)
+        << cartella.err;
 }
 
 TEST_F(Stazione, FailedExportsGiveStatusOneAndVerboseSaysWhy) {
