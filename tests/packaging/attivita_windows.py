@@ -19,6 +19,9 @@ def text(path):
 
 assert text("t:Actions/t:Exec/t:Command").lower().endswith("\\ftes-charts.exe")
 assert text("t:Actions/t:Exec/t:WorkingDirectory"), "no start-in folder"
+# Each run leaves its report in a log beside varnel.ini (the start-in folder), and the
+# manifest for the web page.
+assert text("t:Actions/t:Exec/t:Arguments").split() == ["--manifest", "--log", "ftes-charts.log"]
 assert text("t:Triggers/t:CalendarTrigger/t:ScheduleByDay/t:DaysInterval") == "1"
 # LOCAL SERVICE: runs with nobody logged on and no password stored.
 assert text("t:Principals/t:Principal/t:UserId") == "S-1-5-19"
@@ -29,4 +32,4 @@ assert text("t:Settings/t:MultipleInstancesPolicy") == "IgnoreNew"
 assert text("t:Settings/t:ExecutionTimeLimit") == "PT10M"
 principal = task.find("t:Principals/t:Principal", ns).get("id")
 assert task.find("t:Actions", ns).get("Context") == principal
-print("task definition: daily, in the station folder, as LOCAL SERVICE")
+print("task definition: daily, in the station folder, as LOCAL SERVICE, with its log")

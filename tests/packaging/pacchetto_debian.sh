@@ -1,7 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # The Debian package as it will be installed: unpacked, it holds the program, its manual page,
-# the systemd units, the documentation and the web page, and its program runs a small station.
+# the systemd units and the user they run as, the documentation and the web page, and its
+# program runs a small station.
 # Usage: pacchetto_debian.sh PACKAGE.deb VERSION DEMO_GENERATOR
 set -eu
 deb=$1 version=$2 demo=$3
@@ -11,10 +12,12 @@ dpkg-deb -x "$deb" "$work/root"
 for f in usr/bin/ftes-charts usr/share/man/man1/ftes-charts.1.gz \
          lib/systemd/system/ftes-charts.service lib/systemd/system/ftes-charts.timer \
          lib/systemd/system/ftes-charts-live.timer lib/systemd/system/ftes-charts@.service \
-         lib/systemd/system/ftes-charts@.timer usr/share/doc/ftes-charts/copyright \
-         usr/share/doc/ftes-charts/changelog.gz usr/share/doc/ftes-charts/ftes-charts.cron \
-         usr/share/doc/ftes-charts/ftes-charts-live.cron \
-         usr/share/doc/ftes-charts/varnel.ini.example usr/share/ftes-charts/web/index.html; do
+         lib/systemd/system/ftes-charts@.timer lib/systemd/system/ftes-charts-live@.timer \
+         usr/lib/sysusers.d/ftes-charts.conf usr/share/doc/ftes-charts/copyright \
+         usr/share/doc/ftes-charts/changelog.gz usr/share/doc/ftes-charts/README.md.gz \
+         usr/share/doc/ftes-charts/ftes-charts.cron usr/share/doc/ftes-charts/ftes-charts-live.cron \
+         usr/share/doc/ftes-charts/varnel.ini.example usr/share/doc/ftes-charts/index.html \
+         usr/share/ftes-charts/web/index.html; do
     [ -f "$work/root/$f" ] || { echo "not in the package: /$f"; exit 1; }
 done
 grep -q '^ExecStart=/usr/bin/ftes-charts' "$work/root/lib/systemd/system/ftes-charts.service" ||

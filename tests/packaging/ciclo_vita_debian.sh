@@ -1,0 +1,91 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# The Debian package's whole life on this machine, as root: install, enable the timers, upgrade,
+# remove, install again, purge. At each step it checks the ionosonde user, the unit links in
+# /etc/systemd/system and the package's files; the packaged program charts a station as that
+# user. The machine is left as it was found, but for the ionosonde user, which Debian keeps
+# after a purge (files of the stations may still be its own).
+# Usage: ciclo_vita_debian.sh PACKAGE.deb DEMO_GENERATOR
+set -eu
+deb=$1 demo=$2
+units=/etc/systemd/system
+dropin=$units/ftes-charts.service.d/zz-ciclo-vita-test.conf
+station=$(mktemp -d)
+fail() { echo "package life: $*" >&2; exit 1; }
+cleanup() {
+    rm -rf "$station" "$dropin"
+    rmdir "$units/ftes-charts.service.d" 2>/dev/null || true
+    dpkg -P ftes-charts >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+dpkg-query -W -f='${Status}' ftes-charts 2>/dev/null | grep -q installed &&
+    fail "ftes-charts is already installed here; this test needs a machine without it"
+
+# The links that enable a timer of the package, and those pointing at nothing.
+links() { find "$units" -path "$units/*.wants/ftes-charts*" -type l | sort; }
+dangling() { find -L "$units" -type l; }
+installed() { [ -x /usr/bin/ftes-charts ] && [ -f /lib/systemd/system/ftes-charts.timer ]; }
+expect_links() {
+    [ "$(links | sed "s|^$units/||" | tr '\n' ' ')" = "$1" ] ||
+        fail "$2: timer links are '$(links | tr '\n' ' ')', want '$1'"
+    [ -z "$(dangling)" ] || fail "$2: dangling links: $(dangling)"
+}
+
+echo "-- install"
+dpkg -i "$deb" >/dev/null
+installed || fail "installed: the program or a unit is missing"
+getent passwd ionosonde | grep -q ':/usr/sbin/nologin$' || fail "installed: no ionosonde system user"
+[ "$(id -u ionosonde)" -lt 1000 ] || fail "installed: ionosonde is not a system user"
+expect_links "" "installed (nothing is enabled by the package)"
+for f in README.md.gz changelog.gz copyright varnel.ini.example index.html; do
+    [ -f "/usr/share/doc/ftes-charts/$f" ] || fail "installed: no /usr/share/doc/ftes-charts/$f"
+done
+
+echo "-- the packaged program charts a station as ionosonde"
+"$demo" "$station" --date 2025-01-05 >/dev/null
+chown -R ionosonde: "$station"
+chmod 755 "$station"
+(cd "$station" && runuser -u ionosonde -- /usr/bin/ftes-charts --check --date 2025-01-05 >/dev/null) ||
+    fail "ftes-charts --check finds a problem in the demo station"
+(cd "$station" && runuser -u ionosonde -- /usr/bin/ftes-charts --date 2025-01-05) ||
+    fail "the packaged program did not publish the demo station's charts"
+[ "$(ls "$station/web" | grep -c '^plotftEs[1-6]\.gif$')" = 6 ] || fail "charts missing"
+
+echo "-- enable the timers, add a drop-in"
+systemctl enable ftes-charts.timer ftes-charts@rome.timer >/dev/null 2>&1
+expect_links "timers.target.wants/ftes-charts.timer timers.target.wants/ftes-charts@rome.timer " \
+    "enabled"
+mkdir -p "$units/ftes-charts.service.d"
+printf '[Service]\nWorkingDirectory=/srv/ionosonde/rome\n' >"$dropin"
+
+echo "-- upgrade"
+dpkg -i "$deb" >/dev/null
+installed || fail "upgraded: the program or a unit is missing"
+expect_links "timers.target.wants/ftes-charts.timer timers.target.wants/ftes-charts@rome.timer " \
+    "upgraded (what the operator enabled stays enabled)"
+[ -f "$dropin" ] || fail "upgraded: the operator's drop-in is gone"
+
+echo "-- remove"
+dpkg -r ftes-charts >/dev/null
+! installed || fail "removed: the program or a unit is still there"
+expect_links "" "removed (the timers are disabled)"
+[ -f "$dropin" ] || fail "removed: the operator's drop-in is gone"
+getent passwd ionosonde >/dev/null || fail "removed: the ionosonde user is gone"
+[ -f "$station/web/plotftEs6.gif" ] || fail "removed: a published chart is gone"
+
+echo "-- install again: nothing comes back enabled"
+dpkg -i "$deb" >/dev/null
+expect_links "" "installed again"
+systemctl enable ftes-charts-live.timer >/dev/null 2>&1
+expect_links "timers.target.wants/ftes-charts-live.timer " "live timer enabled"
+
+echo "-- purge"
+dpkg -P ftes-charts >/dev/null
+! installed || fail "purged: the program or a unit is still there"
+expect_links "" "purged"
+! dpkg-query -W ftes-charts >/dev/null 2>&1 || fail "purged: dpkg still knows the package"
+[ -z "$(find /var/lib/systemd/deb-systemd-helper-enabled -name 'ftes-charts*' 2>/dev/null)" ] ||
+    fail "purged: deb-systemd-helper still keeps state for the units"
+[ ! -e /usr/lib/sysusers.d/ftes-charts.conf ] || fail "purged: the sysusers entry is still there"
+getent passwd ionosonde >/dev/null || fail "purged: the ionosonde user is gone"
+echo "Debian package: installed, enabled, upgraded, removed and purged with no link left behind"
