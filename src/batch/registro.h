@@ -13,8 +13,9 @@
 
 namespace ftes {
 
-// About a year of daily runs, or a week of runs every 10 minutes.
-inline constexpr std::size_t max_registro = std::size_t{1} << 20;
+// About a year of daily runs, or three days of runs every 10 minutes: enough to see what the
+// last runs said, small enough that rewriting it costs a run a few milliseconds.
+inline constexpr std::size_t max_registro = std::size_t{256} * 1024;
 // How each run's report begins in the log.
 inline constexpr std::string_view inizio_corsa = "== ftes-charts ";
 

@@ -180,7 +180,7 @@ std::string_view testo_uso() {
            "                           for the web page: their days, values and state\n"
            "  --log FILE               add the run's report (its time, exit status and every\n"
            "                           line --verbose shows) to FILE, which keeps the latest\n"
-           "                           runs within 1 MiB\n"
+           "                           runs within 256 KiB\n"
            "  --verbose                report every skipped step and sum up each chart on stderr\n"
            "  --check                  look at the station's set-up as a run would, say what is\n"
            "                           wrong and how to fix it, and write nothing (status 1 when\n"
