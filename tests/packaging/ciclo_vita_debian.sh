@@ -16,6 +16,8 @@ cleanup() {
     rm -rf "$station" "$dropin"
     rmdir "$units/ftes-charts.service.d" 2>/dev/null || true
     dpkg -P ftes-charts >/dev/null 2>&1 || true
+    # What a failed step may have left: links to the package's timers.
+    find "$units" -path "$units/*.wants/ftes-charts*" -type l -delete
 }
 trap cleanup EXIT
 dpkg-query -W -f='${Status}' ftes-charts 2>/dev/null | grep -q installed &&
