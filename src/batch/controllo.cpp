@@ -149,13 +149,14 @@ int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
 
     // The station, as a run finds it.
     const StazioneTrovata stazione = trova_stazione(dati);
+    for (const platform::Error& a : stazione.avvisi) r.nota(a.path + ": " + a.text);
     if (stazione.tipo == 0) {
-        for (const platform::Error& a : stazione.avvisi) r.nota(a.path + ": " + a.text);
         r.problema("no station recognised in " + (dati.empty() ? std::string(".") : dati),
                    "name in line 4 the folder of the station's sounding files, one station per "
                    "folder");
     } else {
-        r.bene("station kind " + std::to_string(stazione.tipo) + " recognised");
+        r.bene("station kind " + std::to_string(stazione.tipo) + " (key \"" + stazione.chiave +
+               "\") recognised from " + stazione.file);
     }
 
     // The six days, their soundings and their forecasts.

@@ -67,7 +67,11 @@ StazioneTrovata trova_stazione(const std::string& percorso_dati) {
         }
         if (!letta) prima_riga.clear();
         trovata.tipo = tipo_da_chiave(prima_riga);
-        if (trovata.tipo != 0) return trovata;
+        if (trovata.tipo != 0) {
+            trovata.chiave = prima_riga.substr(0, 4);
+            trovata.file = percorso;
+            return trovata;
+        }
         trovata.avvisi.push_back({percorso, "first line \"" + prima_riga.substr(0, 40) +
                                                 "\" holds no station key; skipped"});
     }

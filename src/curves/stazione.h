@@ -27,6 +27,8 @@ std::int16_t tipo_da_chiave(std::string_view prima_riga);
 // The station of a data folder, found by its own files.
 struct StazioneTrovata {
     std::int16_t tipo = 0;                // 0: none recognised
+    std::string chiave;                   // the key that decided, such as "Cind"
+    std::string file;                     // the file whose first line holds it
     std::vector<platform::Error> avvisi;  // each file passed over and why, then why none was found
     int illeggibili = 0;                  // inputs there but unreadable, when none was found
 };

@@ -72,8 +72,12 @@ TEST_F(Controllo, EachSetUpMistakeIsFoundWithItsFixAndNothingIsWritten) {
         for (int k = 0; k < 24; ++k) riga += "  5.0";
         dir.scrivi("base/012025.txt", "forecast\r\n" + riga + "\r\n");
     }
-    // A month without its forecast file is told, and is no problem.
+    // A month without its forecast file is told, and is no problem; the station is named with
+    // the file it was recognised from.
     const test::Esito e = esegui(dir.percorso(), "--check --date 2025-01-05");
+    EXPECT_NE(e.out.find("station kind 2 (key \"Cind\") recognised from data"), std::string::npos)
+        << e.out;
+    EXPECT_NE(e.out.find("CN12A_20250050715.TXT\n"), std::string::npos) << e.out;
     EXPECT_NE(e.out.find("122024.txt: not found; its charts have no forecast"), std::string::npos)
         << e.out;
     EXPECT_EQ(esegui(dir.percorso(), "--check --backfill 2025-01-01").stato, 2);
