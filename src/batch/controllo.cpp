@@ -91,6 +91,7 @@ std::string cartella(Resoconto& r, const std::optional<std::string>& riga, int n
     return adattata;
 }
 
+// Whether a folder is there and the run can use it: write into it (scritta) or list it.
 void cartella_esiste(Resoconto& r, const std::string& c, const char* cosa, bool scritta) {
     if (c.empty()) return;
     if (!platform::folder_exists(c)) {
@@ -102,8 +103,17 @@ void cartella_esiste(Resoconto& r, const std::string& c, const char* cosa, bool 
                    "give the account that runs the batch the right to write there");
         return;
     }
+    if (!scritta) {
+        platform::FolderListing elenco(c);
+        if (!elenco.is_open()) {
+            r.problema("the run cannot list the " + std::string(cosa) + " " + c + ": " +
+                           elenco.error()->text,
+                       "give the account that runs the batch the right to read it");
+            return;
+        }
+    }
     r.bene("the " + std::string(cosa) + " " + c + " exists" +
-           (scritta ? " and can be written" : ""));
+           (scritta ? " and can be written" : " and can be listed"));
 }
 
 }  // namespace

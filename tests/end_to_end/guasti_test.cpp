@@ -148,6 +148,22 @@ TEST_F(Guasti, AVarnelIniThereButUnreadableStopsTheRunBeforeItWritesAnything) {
     }
 }
 
+TEST_F(Guasti, CheckTellsASoundingFolderThatCannotBeListedInTheSystemsWords) {
+    const auto strace = test::strace_utilizzabile();
+    if (!strace) GTEST_SKIP() << "strace is not installed or cannot trace here";
+    const test::Esito e = test::esegui_con_guasto(*strace, dir.percorso(), {"data/"}, "openat",
+                                                  "EACCES", "--check --date 2025-01-05");
+    EXPECT_EQ(e.stato, 1);
+    EXPECT_NE(e.out.find("PROBLEM  the run cannot list the sounding folder data"),
+              std::string::npos)
+        << e.out;
+    EXPECT_NE(e.out.find(": " + test::testo_errore_sistema(EACCES) +
+                         "\n         fix: give the account that runs the batch the right to "
+                         "read it"),
+              std::string::npos)
+        << e.out;
+}
+
 TEST_F(Guasti, AStrayFileListedFirstIsPassedOverUpToTheBound) {
     // On a tmpfs the newest entry of a folder is listed first: the stray file is made last.
     if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no tmpfs at /dev/shm";
