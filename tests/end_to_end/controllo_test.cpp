@@ -77,8 +77,8 @@ TEST_F(Controllo, EachSetUpMistakeIsFoundWithItsFixAndNothingIsWritten) {
     const test::Esito e = esegui(dir.percorso(), "--check --date 2025-01-05");
     EXPECT_NE(e.out.find("station kind 2 (key \"Cind\") recognised from data"), std::string::npos)
         << e.out;
-    EXPECT_NE(e.out.find("CN12A_20250050715.TXT\n"), std::string::npos) << e.out;
-    EXPECT_NE(e.out.find(" exists and can be listed\n"), std::string::npos) << e.out;
+    EXPECT_NE(e.out.find("CN12A_20250050715.TXT"), std::string::npos) << e.out;
+    EXPECT_NE(e.out.find(" exists and can be listed"), std::string::npos) << e.out;
     EXPECT_NE(e.out.find("122024.txt: not found; its charts have no forecast"), std::string::npos)
         << e.out;
     EXPECT_EQ(esegui(dir.percorso(), "--check --backfill 2025-01-01").stato, 2);
