@@ -89,9 +89,19 @@ Esito esegui_programma(const fs::path& programma, const std::vector<std::string>
         for (const auto& v : ambiente) (blocco += percorso_utf8(v).wstring()) += L'\0';
         blocco += L'\0';
     }
-    if (CreateProcessW(nullptr, riga.data(), nullptr, nullptr, TRUE,
-                       blocco.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
-                       blocco.empty() ? nullptr : blocco.data(), cartella.c_str(), &si, &pi)) {
+    // Wine now and then fails to start a process at all; a program that never started has done
+    // nothing yet, so starting it is tried again, and the reason kept when it never starts.
+    bool partito = false;
+    DWORD errore_avvio = 0;
+    for (int prova = 0; prova < 3 && !partito; ++prova) {
+        if (prova > 0) Sleep(250);
+        partito =
+            CreateProcessW(nullptr, riga.data(), nullptr, nullptr, TRUE,
+                           blocco.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
+                           blocco.empty() ? nullptr : blocco.data(), cartella.c_str(), &si, &pi);
+        if (!partito) errore_avvio = GetLastError();
+    }
+    if (partito) {
         const DWORD ms = static_cast<DWORD>(limite.count() * 1000);
         if (WaitForSingleObject(pi.hProcess, ms) == WAIT_TIMEOUT) {
             TerminateProcess(pi.hProcess, 255);
@@ -107,6 +117,10 @@ Esito esegui_programma(const fs::path& programma, const std::vector<std::string>
     for (HANDLE h : {si.hStdInput, si.hStdOutput, si.hStdError}) CloseHandle(h);
     e.out = leggi_file(out);
     e.err = leggi_file(err);
+    if (!partito) {
+        e.err += "(the test could not start the program: " +
+                 testo_errore_sistema(static_cast<int>(errore_avvio)) + ")\n";
+    }
     return e;
 }
 
