@@ -24,8 +24,7 @@ platform::Result<std::optional<SeiRighe>> leggi_sei_righe_utf16(const std::strin
     }
     const auto byte = platform::read_whole_file(percorso, max_utf16);
     if (!byte) return byte.error();
-    const auto testo = platform::utf16_to_utf8(
-        std::string_view(reinterpret_cast<const char*>(byte->data()), byte->size()));
+    const auto testo = platform::utf16_to_utf8(platform::as_text(*byte));
     if (!testo) return std::optional<SeiRighe>();
     auto in_memoria = platform::LineReader::from_memory(*testo);
     return std::optional<SeiRighe>(leggi_sei_righe(in_memoria));

@@ -56,9 +56,7 @@ void Form1::scrivi_manifesto() {
     const std::string percorso = percorso_figure + std::string(nome_manifesto);
     const std::string testo =
         testo_manifesto(platform::local_timestamp(), *versione_manifesto, oggi, figure_fatte);
-    const auto scritto = platform::replace_file(
-        percorso, std::span(reinterpret_cast<const unsigned char*>(testo.data()), testo.size()),
-        platform::Durability::ordinary);
+    const auto scritto = platform::replace_file(percorso, testo, platform::Durability::ordinary);
     if (!scritto)
         diagnostica.segnala("manifest", percorso, "cannot write: " + scritto.error().text);
 }

@@ -117,14 +117,9 @@ platform::Result<> scrivi_metriche(const std::string& percorso, MetricheCorsa co
     if (corsa_riuscita(corsa.stato)) {
         corsa.ultimo_successo = corsa.fine;
     } else if (const auto prima = platform::read_whole_file(percorso, std::size_t{1} << 20)) {
-        corsa.ultimo_successo = ultimo_successo_in(
-            std::string_view(reinterpret_cast<const char*>(prima->data()), prima->size()),
-            corsa.stazione);
+        corsa.ultimo_successo = ultimo_successo_in(platform::as_text(*prima), corsa.stazione);
     }
-    const std::string testo = testo_metriche(corsa);
-    return platform::replace_file(
-        percorso, std::span(reinterpret_cast<const unsigned char*>(testo.data()), testo.size()),
-        platform::Durability::ordinary);
+    return platform::replace_file(percorso, testo_metriche(corsa), platform::Durability::ordinary);
 }
 
 std::optional<double> ultimo_successo_in(std::string_view testo, std::string_view stazione) {

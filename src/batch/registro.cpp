@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "batch/registro.h"
 
-#include <span>
 #include <vector>
 
 #include "batch/form1.h"
@@ -90,14 +89,9 @@ platform::Result<> scrivi_registro(const std::string& percorso, std::string_view
     // A log lengthened by hand past the bound is still read, and brought back within it.
     auto precedente = platform::read_whole_file(percorso, 4 * max_registro);
     if (!precedente && !precedente.error().absent) return precedente.error();
-    const std::string_view testo =
-        precedente ? std::string_view(reinterpret_cast<const char*>(precedente->data()),
-                                      precedente->size())
-                   : std::string_view();
-    const std::string nuovo = registro_aggiornato(testo, corsa);
-    return platform::replace_file(
-        percorso, std::span(reinterpret_cast<const unsigned char*>(nuovo.data()), nuovo.size()),
-        platform::Durability::ordinary);
+    const std::string_view testo = precedente ? platform::as_text(*precedente) : "";
+    return platform::replace_file(percorso, registro_aggiornato(testo, corsa),
+                                  platform::Durability::ordinary);
 }
 
 }  // namespace ftes

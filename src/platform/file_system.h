@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/error.h"
@@ -162,6 +163,18 @@ class ReplacementFile {
 // failure, what it was.
 Result<> replace_file(const std::string& target, std::span<const unsigned char> bytes,
                       Durability durability);
+// The same for a text (the manifest, the metrics, the run log).
+inline Result<> replace_file(const std::string& target, std::string_view text,
+                             Durability durability) {
+    return replace_file(target,
+                        std::span(reinterpret_cast<const unsigned char*>(text.data()), text.size()),
+                        durability);
+}
+
+// The bytes of a file read whole, seen as text.
+inline std::string_view as_text(const std::vector<unsigned char>& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
 
 // The temporary name a replacement of target is written under.
 std::string temporary_name(const std::string& target);
