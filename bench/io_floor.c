@@ -3,16 +3,18 @@
  * can cost. Written in C so that no C++ runtime is loaded or started. Run in a station folder,
  * with the same six days as ftes-charts --date:
  *   ftes-io-floor YYYY-MM-DD [--no-flush]
- * The calls, in the batch's order: the current directory, the station's turn (a lock on
- * varnel.ini taken while one on its folder is held), varnel.ini read; then for each of the six days
- * the forecast file, the data folder listed up to its first file and that file's first read, the
- * 1440 sounding names of a kind-2 station tried and the found ones read once, the BMP created
- * afresh, written, read back and removed, the current GIF and the archive GIF written under their
- * temporary names with a lock and renamed over the targets, the archive flushed before its rename
- * and its folder after it, and once a run the archive folder listed for temporaries left by a
- * killed run. Every file opened for reading is checked to be a regular file, as the batch does to
- * refuse devices and pipes. No drawing, no parsing beyond the folder names, no encoding. With
- * --no-flush the archive is not flushed, which tells what the flushes cost. */
+ * The calls, in the batch's order: the current directory, varnel.ini read, the run's turn (the
+ * lock files of the base and web folders opened, and locked while the locks on their folders,
+ * the bells, are held); the data folder listed up to its first file and that file's first read,
+ * once; the base, archive and web folders listed for what a killed run left; then for each of
+ * the six days the forecast file, the 1440 sounding names of a kind-2 station tried and the
+ * found ones read once, the BMP created under a name of the run's own, written, read back and
+ * removed, the current GIF written under its temporary name with a lock and renamed over the
+ * target, the archive copy looked at, the month's index read (once a month) and written, and the
+ * archive GIF written like the current one; the index and the archive are flushed before their
+ * rename and their folder after it. Every file opened for reading is checked to be a regular
+ * file, as the batch does to refuse devices and pipes. No drawing, no parsing beyond the folder
+ * names, no encoding. With --no-flush neither is flushed, which tells what the flushes cost. */
 #define _GNU_SOURCE
 #include <dirent.h>
 #include <fcntl.h>
@@ -23,7 +25,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum { bmp_size = 54 + 4 * 7 + 288 * 231, gif_size = 3000 };
+enum { bmp_size = 54 + 4 * 7 + 288 * 231, gif_size = 3000, index_size = 800 };
+static const char mark[] = "0123456789abcdef";
 
 static char buffer[8 * 1024];
 static unsigned char picture[bmp_size + 1];
@@ -65,7 +68,6 @@ static void line_of(int n, char* out, size_t room) {
 }
 
 static void write_fresh_bmp(const char* path) {
-    unlink(path);
     const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return;
     if (write(fd, picture, bmp_size) != bmp_size) perror("write");
@@ -82,14 +84,14 @@ static void read_bmp(const char* path) {
     close(fd);
 }
 
-static void publish(const char* folder, const char* name, int flushed) {
+static void publish(const char* folder, const char* name, int size, int flushed) {
     char target[8192], temp[8192];
     snprintf(target, sizeof target, "%s%s", folder, name);
-    snprintf(temp, sizeof temp, "%s.%s.tmp", folder, name);
+    snprintf(temp, sizeof temp, "%s.%s.%s.tmp", folder, name, mark);
     const int fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return;
     flock(fd, LOCK_EX | LOCK_NB);
-    if (write(fd, picture, gif_size) != gif_size) perror("write");
+    if (write(fd, picture, (size_t)size) != size) perror("write");
     if (flushed) fdatasync(fd);
     rename(temp, target);
     close(fd);
@@ -98,6 +100,25 @@ static void publish(const char* folder, const char* name, int flushed) {
         fsync(dir);
         close(dir);
     }
+}
+
+/* Every entry of a folder, as a sweep for leftovers looks at them. */
+static void list_all(const char* folder) {
+    DIR* dir = opendir(folder[0] ? folder : ".");
+    if (!dir) return;
+    while (readdir(dir) != NULL) {
+    }
+    closedir(dir);
+}
+
+/* A folder's turn file, opened (made when missing) with its folder for the bell. */
+static void open_turn(const char* folder, int* file, int* bell) {
+    char path[8192];
+    snprintf(path, sizeof path, "%s.ftes-charts.lock", folder);
+    *file = open(path, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    struct stat st;
+    if (*file >= 0) fstat(*file, &st);
+    *bell = open(folder[0] ? folder : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 static int leap(int y) {
@@ -114,20 +135,44 @@ int main(int argc, char** argv) {
     }
     char cwd[4096];
     if (!getcwd(cwd, sizeof cwd)) return 1;
-    char ini[8192], folder[8192];
+    char ini[8192];
     snprintf(ini, sizeof ini, "%s/varnel.ini", cwd);
-    snprintf(folder, sizeof folder, "%s/", cwd);
-    /* The station's turn: the bell on the folder rung while the lock on varnel.ini is taken. */
-    const int lock = open(ini, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    const int bell = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (bell >= 0) flock(bell, LOCK_EX | LOCK_NB);
-    if (lock >= 0) flock(lock, LOCK_EX | LOCK_NB);
-    if (bell >= 0) flock(bell, LOCK_UN);
     if (read_start(ini)) {
         line_of(1, base, sizeof base);
         line_of(3, data, sizeof data);
         line_of(5, web, sizeof web);
     }
+    /* The run's turn: the bells rung while the turn files are locked. */
+    int turn[2], bell[2];
+    open_turn(base, &turn[0], &bell[0]);
+    open_turn(web, &turn[1], &bell[1]);
+    for (int i = 0; i < 2; ++i) {
+        if (bell[i] >= 0) flock(bell[i], LOCK_EX | LOCK_NB);
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (turn[i] >= 0) flock(turn[i], LOCK_EX | LOCK_NB);
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (bell[i] >= 0) flock(bell[i], LOCK_UN);
+    }
+    char name[2 * 8192];
+    /* The station, once: the data folder listed up to its first file, and that file's start. */
+    DIR* dir = opendir(data[0] ? data : ".");
+    if (dir) {
+        const struct dirent* e;
+        while ((e = readdir(dir)) != NULL) {
+            if (e->d_name[0] == '.' || e->d_type != DT_REG) continue;
+            snprintf(name, sizeof name, "%s%s", data, e->d_name);
+            read_start(name);
+            break;
+        }
+        closedir(dir);
+    }
+    char archive[8192];
+    snprintf(archive, sizeof archive, "%sprevious_ftEs_plots/", base);
+    list_all(base);
+    list_all(archive);
+    list_all(web);
     static const int month_days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     int doy = d;
     for (int i = 0; i < m - 1; ++i) doy += month_days[i] + (i == 1 && leap(y));
@@ -139,20 +184,8 @@ int main(int argc, char** argv) {
         int mm = 1, left = dd;
         while (left > month_days[mm - 1] + (mm == 2 && leap(yy)))
             left -= month_days[mm - 1] + (mm == 2 && leap(yy)), ++mm;
-        char name[8192];
         snprintf(name, sizeof name, "%s%02d%04d.txt", base, mm, yy);
         read_start(name);
-        DIR* dir = opendir(data[0] ? data : ".");
-        if (dir) {
-            const struct dirent* e;
-            while ((e = readdir(dir)) != NULL) {
-                if (e->d_name[0] == '.' || e->d_type != DT_REG) continue;
-                snprintf(name, sizeof name, "%s%s", data, e->d_name);
-                read_start(name);
-                break;
-            }
-            closedir(dir);
-        }
         for (int hour = 0; hour < 24; ++hour) {
             for (int minute = 1; minute <= 60; ++minute) {
                 snprintf(name, sizeof name, "%sCN12A_%04d%03d%02d%02d.TXT", data, yy, dd, hour,
@@ -160,28 +193,37 @@ int main(int argc, char** argv) {
                 found += read_start(name);
             }
         }
-        snprintf(name, sizeof name, "%sgrafico%d.bmp", base, slot);
+        snprintf(name, sizeof name, "%sgrafico%d.%s.bmp", base, slot, mark);
         write_fresh_bmp(name);
         read_bmp(name);
         char gif[64];
         snprintf(gif, sizeof gif, "plotftEs%d.gif", slot);
-        publish(web, gif, 0);
-        char archive[8192];
-        snprintf(archive, sizeof archive, "%sprevious_ftEs_plots/", base);
+        publish(web, gif, gif_size, 0);
+        /* The archive copy looked at, the month's index read once and written, then the copy. */
+        char index[64];
         snprintf(gif, sizeof gif, "%04d%03d.gif", yy, dd);
-        publish(archive, gif, flush);
-        if (slot == 1) {
-            /* The archive folder looked through once for temporaries a killed run left. */
-            DIR* archivio = opendir(archive);
-            if (archivio) {
-                while (readdir(archivio) != NULL) {
-                }
-                closedir(archivio);
+        snprintf(index, sizeof index, "%04d-%02d.json", yy, mm);
+        snprintf(name, sizeof name, "%s%s", archive, gif);
+        struct stat st;
+        lstat(name, &st);
+        static char last_index[64];
+        if (strcmp(index, last_index) != 0) {
+            snprintf(name, sizeof name, "%s%s", archive, index);
+            const int fd = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                if (fstat(fd, &st) == 0 && read(fd, buffer, sizeof buffer) < 0) perror("read");
+                close(fd);
             }
+            strcpy(last_index, index);
         }
+        publish(archive, index, index_size, flush);
+        publish(archive, gif, gif_size, flush);
+        snprintf(name, sizeof name, "%sgrafico%d.%s.bmp", base, slot, mark);
         unlink(name);
     }
-    if (bell >= 0) close(bell);
-    if (lock >= 0) close(lock);
+    for (int i = 0; i < 2; ++i) {
+        if (bell[i] >= 0) close(bell[i]);
+        if (turn[i] >= 0) close(turn[i]);
+    }
     return found > 0 ? 0 : 1;
 }

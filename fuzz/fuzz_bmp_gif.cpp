@@ -5,15 +5,22 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "export/wpdlx.h"
 
 namespace {
+// A folder of the fuzzer's own for the two files of each input, gone when the fuzzer ends.
 std::string cartella() {
     static const std::string dir = [] {
         char modello[] = "/tmp/ftes-fuzz-XXXXXX";
-        return std::string(mkdtemp(modello)) + "/";
+        std::string d = std::string(mkdtemp(modello)) + "/";
+        std::atexit([] {
+            for (const char* f : {"in.bmp", "out.gif"}) std::remove((cartella() + f).c_str());
+            ::rmdir(cartella().c_str());
+        });
+        return d;
     }();
     return dir;
 }

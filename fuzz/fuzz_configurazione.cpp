@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/riga_comando.h"
 #include "batch/configurazione.h"
-#include "batch/diagnostica.h"
-#include "batch/riga_comando.h"
 #include "platform/line_reader.h"
 #include "platform/utf8.h"
+#include "reports/diagnostica.h"
 
 namespace {
 std::string come_sono(std::string_view t) {
@@ -24,9 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view byte(reinterpret_cast<const char*>(data), size);
     const auto utf16 = ftes::platform::utf16_to_utf8(byte);
     if (utf16 && !ftes::platform::is_utf8(*utf16)) std::abort();
-    auto lettore = ftes::platform::LineReader::from_memory(utf16 ? *utf16 : byte);
-    auto righe = ftes::leggi_sei_righe(lettore);
+    ftes::platform::LineReader lettore(ftes::platform::LineReader::InMemory{},
+                                       utf16 ? *utf16 : byte);
+    auto lette = ftes::leggi_sei_righe(lettore);
+    if (!lette) std::abort();  // text in memory is always read
+    auto& righe = *lette;
     ftes::in_utf8(righe, come_sono);
+    (void)ftes::cartelle_da(righe);
     for (const auto& riga : righe) {
         if (!riga) continue;
         if (riga->size() > ftes::platform::LineReader::max_line_length) std::abort();

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/riga_comando.h"
+#include "app/riga_comando.h"
 #include "batch/tabelle.h"
 #include "platform/file_system.h"
 
@@ -113,12 +113,12 @@ int genera(const Opzioni& o) {
     std::set<std::string> mesi;
     int file = 0;
     for (int offset = 1 - o.giorni; offset <= 0; ++offset) {
-        const ftes::GiornoCalcolato giorno = ftes::calcola_giorno(o.fine, offset);
+        const ftes::Giornata giorno = ftes::calcola_giorno(o.fine, offset);
+        const std::string mese = giorno.mese_anno.substr(0, 2), anno = giorno.mese_anno.substr(2);
         if (mesi.insert(giorno.mese_anno).second) {
-            const unsigned mese = static_cast<unsigned>(std::stoi(giorno.mese));
             scrivi(base / (giorno.mese_anno + ".txt"),
-                   "ftEs monthly median forecast " + giorno.mese + "/" + giorno.anno +
-                       " (MHz)\r\n" + riga_previsione(mese) + "\r\n");
+                   "ftEs monthly median forecast " + mese + "/" + anno + " (MHz)\r\n" +
+                       riga_previsione(static_cast<unsigned>(giorno.data.month())) + "\r\n");
         }
         double livello = 3.0 + uniforme(g) * 2.0;
         for (int decimi = 0; decimi < 24 * 600; decimi += o.decimi_di_minuto) {
@@ -126,7 +126,7 @@ int genera(const Opzioni& o) {
             const std::string valore = colonna(g, ora, livello);
             if (uniforme(g) < 0.03) continue;  // a sounding that never arrived
             char nome[64];
-            std::snprintf(nome, sizeof nome, "CN12A_%s%s%02d%02d.TXT", giorno.anno.c_str(),
+            std::snprintf(nome, sizeof nome, "CN12A_%s%s%02d%02d.TXT", anno.c_str(),
                           giorno.giorno_anno.c_str(), ora, minuto);
             scrivi(dati / nome, sondaggio(giorno.data_estesa, ora, minuto, valore));
             ++file;
@@ -141,7 +141,8 @@ int genera(const Opzioni& o) {
 
 int main(int argc, char** argv) {
     Opzioni o;
-    std::optional<year_month_day> fine = ftes::platform::local_today();
+    std::optional<year_month_day> fine;
+    if (const auto oggi = ftes::platform::local_today()) fine = *oggi;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const bool valore = i + 1 < argc;

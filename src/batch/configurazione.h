@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The six-line configuration file "varnel.ini": lines 2, 4 and 6 are the base folder, the
-// sounding-file folder and the chart folder; lines 1, 3 and 5 are labels.
+// sounding-file folder and the chart folder; lines 1, 3 and 5 are labels. A run and --check read
+// it the same way, through these functions.
 #pragma once
 
 #include <array>
@@ -15,16 +16,16 @@ namespace ftes {
 
 inline constexpr std::string_view nome_configurazione = "varnel.ini";
 
+// The current directory with exactly one trailing separator ensured.
+std::string con_separatore_finale(std::string cartella);
+// Where a run started in cartella_corrente finds its configuration.
+std::string percorso_configurazione(const std::string& cartella_corrente);
+
 // The six lines of varnel.ini by position; a line the file does not have is nothing.
 using SeiRighe = std::array<std::optional<std::string>, 6>;
 
-// The six lines taken by position; a line the file does not have is nothing. Lines after the
-// sixth are never read.
-SeiRighe leggi_sei_righe(platform::LineReader& lettore);
-
-// The six lines of a varnel.ini saved as UTF-16 ("Unicode" in Notepad), read again whole and
-// decoded; nothing when the file is not UTF-16 or longer than any varnel.ini (64 KiB).
-platform::Result<std::optional<SeiRighe>> leggi_sei_righe_utf16(const std::string& percorso);
+// The six lines taken by position. Lines after the sixth are never read.
+platform::Result<SeiRighe> leggi_sei_righe(platform::LineReader& lettore);
 
 // The six lines as the program's UTF-8 text. A file that is UTF-8 throughout is taken as it is
 // (a byte-order mark only touches the label on line 1); any other was written, as the replaced
@@ -46,8 +47,24 @@ platform::Result<ConfigurazioneLetta> leggi_configurazione_da(const std::string&
 // separator, so one varnel.ini serves Windows and POSIX relative paths alike.
 std::string adatta_cartella(std::string valore);
 
-// The current directory with exactly one trailing separator ensured. An unknown (empty)
-// directory stays empty, so the configuration is then looked up as a relative name.
-std::string con_separatore_finale(std::string cartella);
+// The three folders of the configuration, as the run uses them. A line the file does not have
+// leaves its folder empty: names are then relative to the current folder.
+struct Cartelle {
+    std::string percorso_base;
+    std::string percorso_dati;
+    std::string percorso_figure;
+};
+// The line of varnel.ini (2, 4 or 6) that names each folder, and what it names.
+struct RigaCartella {
+    int numero;
+    std::string Cartelle::*campo;
+    const char* cosa;
+};
+inline constexpr std::array<RigaCartella, 3> righe_cartelle{{
+    {2, &Cartelle::percorso_base, "base folder"},
+    {4, &Cartelle::percorso_dati, "sounding folder"},
+    {6, &Cartelle::percorso_figure, "web folder"},
+}};
+Cartelle cartelle_da(const SeiRighe& righe);
 
 }  // namespace ftes

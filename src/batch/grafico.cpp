@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The chart window's drawing operations: the canvas geometry, the chart frame, the forecast
-// curve and the day's observed values. Each reads from and draws with what the subsystems
-// offer; the window keeps the state and tells what went wrong.
+// The chart window's drawing operations: the canvas geometry, the chart frame, the station, the
+// forecast curve and the day's observed values. Each reads from and draws with what the
+// subsystems offer, tells what it skipped and returns what it drew.
 #include "batch/form1.h"
 #include "canvas/cornice.h"
 #include "curves/osservazioni.h"
@@ -12,70 +12,76 @@
 namespace ftes {
 
 void Form1::impostazioni_dimensioni_e_scala_del_form() {
-    if (auto impostata = canvas::imposta_dimensioni_e_scala(area); !impostata) {
-        diagnostica.segnala("canvas setup", "", impostata.error().text);
-    }
+    canvas::imposta_dimensioni_e_scala(area);
 }
 
 void Form1::disegno_dello_stage() {
     canvas::disegna_cornice(area);
 }
 
-void Form1::grafico_previsione(const std::string& file_previsioni) {
-    ValoriPrevisione valori{};
+void Form1::riconosci_stazione() {
+    // Once a run: every chart reads the same folder.
+    stazione_ = trova_stazione(percorso_dati);
+    // Files that are there and read, but hold no station key: every chart of the run lacks its
+    // values. (Files that could not be read are told as such.)
+    esito_.senza_stazione =
+        stazione_.tipo_stazione == 0 && stazione_.esaminati > 0 && stazione_.illeggibili == 0;
+    for (const platform::Note& a : stazione_.avvisi) {
+        const bool ultimo = &a == &stazione_.avvisi.back();
+        // Why no station was found is why the run's charts lack their values.
+        const bool causa = ultimo && (stazione_.illeggibili > 0 || esito_.senza_stazione);
+        avvisa(causa ? Avviso::Genere::illeggibile : Avviso::Genere::nota, "station", a.path,
+               a.text);
+    }
+}
+
+Form1::Previsto Form1::grafico_previsione(const std::string& file_previsioni) {
+    const std::string percorso = nome_file_previsione(percorso_base, file_previsioni);
+    Previsione previsione;
     {
-        const std::string percorso = nome_file_previsione(percorso_base, file_previsioni);
-        platform::LineReader file(percorso);
-        if (!file.is_open()) {
-            if (!file.error().absent) ++illeggibili;
-            diagnostica.segnala("forecast curve", percorso,
-                                "cannot open: " + file.error().text + "; no forecast drawn");
-            return;
+        auto aperto = platform::InputFile::open(percorso);
+        if (!aperto) {
+            const bool assente = aperto.error().absent;
+            avvisa(assente ? Avviso::Genere::nota : Avviso::Genere::illeggibile, "forecast curve",
+                   percorso, "cannot open: " + aperto.error().text + "; no forecast drawn");
+            return {false, assente ? 0 : 1};
         }
-        valori = leggi_previsione(file);
+        platform::LineReader file(std::move(*aperto));
+        const auto letta = leggi_previsione(file);
         if (file.cut_short()) {
-            diagnostica.segnala("forecast curve", percorso,
-                                "longer than 4 MiB before line 2 ends; read up to there");
+            nota("forecast curve", percorso,
+                 "longer than 4 MiB before line 2 ends; read up to there");
         }
-        if (file.failed()) {
+        if (!letta) {
             // Half a line of values would draw a curve the forecast does not hold.
-            ++illeggibili;
-            diagnostica.segnala("forecast curve", percorso,
-                                "cannot read: " + file.error().text + "; no forecast drawn");
-            return;
+            avvisa(Avviso::Genere::illeggibile, "forecast curve", percorso,
+                   "cannot read: " + letta.error().text + "; no forecast drawn");
+            return {false, 1};
         }
+        previsione = *letta;
     }  // the file is closed before drawing starts
-    previsione_disegnata = true;
-    const PuntoPrevisione ultimo = disegna_previsione(area, valori);
-    x_precedente = ultimo.x;
-    y_precedente = ultimo.y;
+    disegna_previsione(area, previsione.valori);
+    return {true, 0};
 }
 
-std::int16_t Form1::riconosci_stazione() {
-    const StazioneTrovata stazione = trova_stazione(percorso_dati);
-    for (const platform::Error& a : stazione.avvisi) diagnostica.segnala("station", a.path, a.text);
-    illeggibili += stazione.illeggibili;
-    if (stazione.tipo != 0) {
-        const auto etichette = etichette_per_tipo(stazione.tipo);
-        std::copy(etichette.begin(), etichette.end(), etichette_ore.begin());
+Form1::Osservato Form1::grafico_valori_autoscalati(const std::string& file_previsioni,
+                                                   const std::string& giorno_anno) {
+    // A data folder that cannot be listed is an input of every chart that could not be read.
+    Osservato osservato{0, 0, stazione_.illeggibili, {}};
+    const std::int16_t tipo_stazione = stazione_.tipo_stazione;
+    if (tipo_stazione == 0) return osservato;
+    OsservazioniGiorno giorno =
+        leggi_osservazioni(tipo_stazione, percorso_dati, file_previsioni, giorno_anno);
+    for (const FileSaltato& s : giorno.saltati) {
+        avvisa(s.illeggibile ? Avviso::Genere::illeggibile : Avviso::Genere::nota,
+               "observed values", s.nota.path, s.nota.text);
     }
-    return stazione.tipo;
-}
-
-void Form1::grafico_valori_autoscalati(const std::string& file_previsioni) {
-    const std::int16_t tipo_stazione = riconosci_stazione();
-    if (tipo_stazione == 0) return;
-    OsservazioniGiorno giorno = leggi_osservazioni(
-        tipo_stazione, percorso_dati, file_previsioni,
-        giorno_anno.at(static_cast<std::size_t>(indice_giorno)), etichette_ore, minuti);
-    for (const platform::Error& a : giorno.avvisi) {
-        diagnostica.segnala("observed values", a.path, a.text);
-    }
-    illeggibili += giorno.illeggibili;
     const Disegnati disegnati = disegna_osservazioni(area, giorno.sondaggi);
-    valori_disegnati += disegnati.valori;
-    assenze_disegnate += disegnati.assenze;
-    sondaggi_disegnati = std::move(giorno.sondaggi);
+    osservato.valori = disegnati.valori;
+    osservato.assenze = disegnati.assenze;
+    osservato.illeggibili += giorno.illeggibili;
+    osservato.sondaggi = std::move(giorno.sondaggi);
+    return osservato;
 }
 
 }  // namespace ftes

@@ -2,19 +2,21 @@
 // Publishing one finished chart: the canvas goes to a temporary BMP, the image component turns
 // it into the slot's current GIF and its archive GIF (only the archive GIF in a backfill), and
 // the BMP is removed. The first step that fails ends the export; what was published before
-// stays as it was.
+// stays as it was. An archive copy is replaced only by a chart at least as full as it.
 #include "batch/form1.h"
 #include "export/nomi_file.h"
 #include "platform/file_system.h"
 
 namespace ftes {
 
-void Form1::salva_figura(const std::string& file_previsioni) {
-    const auto slot = static_cast<std::size_t>(indice_giorno);
+Esportazione Form1::salva_figura(const Giornata& giorno, int indice_giorno,
+                                 const Disegno& disegno) {
+    Esportazione e;
     const std::string bmp = esportazione::nome_bmp_temporaneo(percorso_base, indice_giorno);
     const auto fallisce = [&](std::string_view passo, const platform::Error& errore) {
-        diagnostica.segnala("export: " + std::string(passo), errore.path, errore.text);
-        esportazione_fallita = std::string(passo) + ": " + errore.text;
+        nota("export: " + std::string(passo), errore.path, errore.text);
+        e.perche = std::string(passo) + ": " + errore.text;
+        return e;
     };
 
     if (auto scritta = area.capture_bmp(bmp); !scritta) {
@@ -23,65 +25,74 @@ void Form1::salva_figura(const std::string& file_previsioni) {
     if (auto caricata = wpdlx1.carica_bmp(bmp); !caricata) {
         return fallisce("load BMP", caricata.error());
     }
-    if (!solo_archivio) {
+    if (!esito_.solo_archivio) {
         const std::string corrente =
             esportazione::nome_gif_corrente(percorso_figure, indice_giorno);
         if (auto salvata = wpdlx1.salva_gif(corrente); !salvata) {
             return fallisce("current GIF", salvata.error());
         }
-        corrente_pubblicata = true;
+        e.corrente = true;
     }
-    const std::string archivio = esportazione::nome_gif_archivio(
-        percorso_base, file_previsioni, slot < giorno_anno.size() ? giorno_anno[slot] : "");
-    if (conserva_archivio(archivio)) {
-        archivio_conservato = true;
-    } else if (auto salvata = wpdlx1.salva_gif(archivio, platform::Durability::flushed); !salvata) {
-        // The archive is the station's long-term record: it is on the disk before the run goes
-        // on. A new station often lacks its folder; the message says what to do.
-        platform::Error errore = salvata.error();
-        const std::string cartella = esportazione::cartella_archivio(percorso_base);
-        if (!platform::folder_exists(cartella)) {
-            errore.text += "; the folder " + cartella + " is missing: create it";
+
+    const std::string cartella = esportazione::cartella_archivio(percorso_base);
+    const std::string archivio =
+        esportazione::nome_gif_archivio(percorso_base, giorno.mese_anno, giorno.giorno_anno);
+    // A new station often lacks its archive folder; the message says what to do.
+    const auto senza_cartella = [&](platform::Error errore) {
+        if (const auto c = platform::kind_of_target(cartella); c && *c == platform::Kind::absent) {
+            errore.text = "cannot create a file in the target folder (" + errore.text +
+                          "); the folder " + cartella + " is missing: create it";
+            errore.path = archivio;
         }
-        return fallisce("archive GIF", errore);
+        return errore;
+    };
+    const auto copia = platform::kind_at(archivio);
+    if (!copia) {
+        return fallisce("archive GIF",
+                        {archivio, "cannot tell whether a copy is there: " + copia.error().text});
     }
-    ++figure_pubblicate;
-    esportazione_fallita.clear();
-    ripulisci_archivio();
+    if (!indice_) indice_.emplace(cartella);
+    const bool presente = *copia == platform::Kind::regular;
+    const VoceArchivio* voce = indice_->voce(giorno.data);
+    for (const platform::Note& n : indice_->prendi_avvisi()) nota("archive index", n.path, n.text);
+    if (!opzioni_.sostituisci) {
+        if (auto perche = perche_conservare(presente, voce, disegno)) {
+            nota("export: archive GIF", archivio, "kept as it is: " + *perche);
+            e.copia = Copia::conservata;
+            e.conservata = std::move(*perche);
+        }
+    }
+    if (e.copia != Copia::conservata) {
+        // The index tells of the new copy before the copy is in place: after a stop in between
+        // it tells of more than the old copy holds, never of less.
+        const VoceArchivio nuova{giorno.data,
+                                 archivio.substr(cartella.size()),
+                                 platform::local_timestamp(),
+                                 disegno.valori,
+                                 disegno.assenze,
+                                 disegno.illeggibili,
+                                 disegno.previsione};
+        if (auto registrata = indice_->registra(nuova); !registrata) {
+            const platform::Error errore = senza_cartella(registrata.error());
+            return fallisce(errore.path == archivio ? "archive GIF" : "archive index", errore);
+        }
+        // The archive is the station's long-term record: it is on the disk before the run goes
+        // on.
+        auto salvata = wpdlx1.salva_gif(archivio, platform::Durability::flushed);
+        if (!salvata) return fallisce("archive GIF", senza_cartella(salvata.error()));
+        e.copia = presente && opzioni_.sostituisci ? Copia::sostituita : Copia::scritta;
+        if (salvata->not_flushed) {
+            nota("export: archive GIF", archivio, salvata->not_flushed->text);
+            e.non_sincronizzata = std::move(salvata->not_flushed);
+        }
+    }
 
     // The chart is published; what follows only tidies up.
-    if (auto chiusa = wpdlx1.chiudi_immagine(); !chiusa) {
-        return diagnostica.segnala("export: close picture", bmp, chiusa.error().text);
-    }
+    wpdlx1.chiudi_immagine();
     if (auto tolta = platform::remove_file(bmp); !tolta) {
-        diagnostica.segnala("export: remove BMP", bmp, tolta.error().text);
+        nota("export: remove BMP", bmp, tolta.error().text);
     }
-}
-
-bool Form1::conserva_archivio(const std::string& archivio) {
-    // A backfill is the operator's own redraw: it replaces what it is asked to.
-    if (solo_archivio) return false;
-    const bool vuota = valori_disegnati == 0 && assenze_disegnate == 0;
-    if ((!vuota && illeggibili == 0) || !platform::regular_file_exists(archivio)) return false;
-    diagnostica.segnala("export: archive GIF", archivio,
-                        illeggibili > 0 ? "kept as it is: " + std::to_string(illeggibili) +
-                                              (illeggibili == 1 ? " input file" : " input files") +
-                                              " of this day could not be read"
-                                        : "kept as it is: this chart shows no observation");
-    return true;
-}
-
-void Form1::ripulisci_archivio() {
-    if (archivio_ripulito_) return;
-    archivio_ripulito_ = true;
-    const int tolti = platform::remove_left_temporaries(
-        esportazione::cartella_archivio(percorso_base), esportazione::e_temporaneo_archivio);
-    if (tolti > 0) {
-        diagnostica.segnala(
-            "export: archive folder", esportazione::cartella_archivio(percorso_base),
-            std::to_string(tolti) + (tolti == 1 ? " temporary file" : " temporary files") +
-                " left by a stopped run removed");
-    }
+    return e;
 }
 
 }  // namespace ftes

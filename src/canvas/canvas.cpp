@@ -115,23 +115,7 @@ std::uint8_t Canvas::index_of(Rgb colour) {
     return static_cast<std::uint8_t>(nearest - palette_.begin());
 }
 
-Rgb Canvas::at(int col, int row) const {
-    if (col < 0 || row < 0 || col >= width_ || row >= height_) return background_;
-    return palette_[pixels_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
-                            static_cast<std::size_t>(col)]];
-}
-
-std::vector<std::uint8_t> Canvas::rgb() const {
-    std::vector<std::uint8_t> out;
-    out.reserve(pixels_.size() * 3);
-    for (const std::uint8_t i : pixels_)
-        out.insert(out.end(), {palette_[i].r, palette_[i].g, palette_[i].b});
-    return out;
-}
-
 void Canvas::draw_line(float x1, float y1, float x2, float y2, Rgb colour) {
-    if (log_ != nullptr)
-        log_->push_back({DrawnShape::Kind::line, x1, y1, x2, y2, colour, false, {}});
     PixelPoint a = to_pixel(x1, y1), b = to_pixel(x2, y2);
     if (std::isnan(a.col) || std::isnan(a.row) || std::isnan(b.col) || std::isnan(b.row)) return;
     if (!clip_segment(a, b, width_, height_)) return;
@@ -158,10 +142,6 @@ void Canvas::draw_line(float x1, float y1, float x2, float y2, Rgb colour) {
 }
 
 void Canvas::draw_circle(float x, float y, float radius, Rgb outline) {
-    if (log_ != nullptr) {
-        log_->push_back(
-            {DrawnShape::Kind::circle, x, y, radius, 0, outline, fill_solid_, fill_colour_});
-    }
     const PixelPoint centre = to_pixel(x, y);
     const double r = std::fabs(static_cast<double>(radius) * width_ / (right_ - left_));
     if (!usable(centre) || !std::isfinite(r) || r > max_side) return;
@@ -226,7 +206,7 @@ void Canvas::clear() {
 }
 
 platform::Result<> Canvas::capture_bmp(const std::string& path) const {
-    return platform::write_new_file(path, codifica_bmp(pixels_.data(), width_, height_, palette_));
+    return platform::create_new_file(path, codifica_bmp(pixels_.data(), width_, height_, palette_));
 }
 
 }  // namespace ftes::canvas

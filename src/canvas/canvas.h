@@ -24,15 +24,6 @@ struct PixelPoint {
     double row = 0;
 };
 
-// A line or circle as it was asked for, in chart units; see Canvas::record_to.
-struct DrawnShape {
-    enum class Kind { line, circle } kind;
-    float x1, y1, x2, y2;  // a circle: centre in (x1, y1), radius in x2
-    Rgb colour;            // a circle: its outline
-    bool filled;           // a circle: filled at the time it was drawn
-    Rgb fill;
-};
-
 class Canvas {
   public:
     // The window frame the outer size includes: 3 pixels each side and a 19-pixel caption bar.
@@ -62,24 +53,12 @@ class Canvas {
     // The text in the text colour, the upper-left corner of its box at the current position.
     void print_text(std::string_view text);
     void clear();
-    // Writes the drawing area as an 8-bit paletted BMP file created afresh at the path (whatever
-    // stood at that name is replaced, never written through).
+    // Writes the drawing area as an 8-bit paletted BMP file created at the path, which must not
+    // exist yet (nothing that stands there is written through).
     platform::Result<> capture_bmp(const std::string& path) const;
-
-    // Also lists every line and circle drawn from now on (nullptr stops), so that what a curve
-    // asked for can be checked in chart units as well as on the raster.
-    void record_to(std::vector<DrawnShape>* log) { log_ = log; }
 
     int width() const { return width_; }
     int height() const { return height_; }
-    Rgb at(int col, int row) const;
-    // The picture as palette indices, rows top to bottom, and the palette they index.
-    const std::vector<std::uint8_t>& indices() const { return pixels_; }
-    const std::vector<Rgb>& palette() const { return palette_; }
-    // The picture as RGB bytes, rows top to bottom.
-    std::vector<std::uint8_t> rgb() const;
-    bool fill_solid() const { return fill_solid_; }
-    Rgb fill_colour() const { return fill_colour_; }
 
   private:
     // The one way a pixel is written: anything outside the drawing area is dropped.
@@ -98,7 +77,6 @@ class Canvas {
     bool fill_solid_ = false;
     Rgb fill_colour_{0, 0, 0};
     PixelPoint position_{};
-    std::vector<DrawnShape>* log_ = nullptr;
 };
 
 }  // namespace ftes::canvas

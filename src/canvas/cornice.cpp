@@ -57,14 +57,14 @@ void disegna_cornice(Canvas& area) {
     }
 }
 
-platform::Result<> imposta_dimensioni_e_scala(Canvas& area, const Margini& m) {
+void imposta_dimensioni_e_scala(Canvas& area) {
     // Outer size of the window: plot range plus margins plus the window frame (3 + 3 wide,
-    // 3 + 19 + 3 high) plus one pixel. The first step that fails ends the setup.
-    if (auto r = area.set_size(m.dx + 240 + m.sx + 6 + 1, m.sup + 160 + m.inf + 25 + 1); !r) {
-        return r;
-    }
-    return area.set_scale(static_cast<float>(-m.sx), static_cast<float>(m.sup + 190),
-                          static_cast<float>(m.dx + 240 + 1), static_cast<float>(-(m.inf + 1)));
+    // 3 + 19 + 3 high) plus one pixel. With the chart's fixed margins both fit the canvas's
+    // limits, so neither can be refused.
+    const Margini& m = margini;
+    (void)area.set_size(m.dx + 240 + m.sx + 6 + 1, m.sup + 160 + m.inf + 25 + 1);
+    (void)area.set_scale(static_cast<float>(-m.sx), static_cast<float>(m.sup + 190),
+                         static_cast<float>(m.dx + 240 + 1), static_cast<float>(-(m.inf + 1)));
 }
 
 }  // namespace ftes::canvas

@@ -26,7 +26,8 @@ struct Margini {
 };
 inline constexpr Margini margini{25, 45, 10, 35};
 
-// Sizes the canvas for the chart and maps the plot range with its margins onto it.
-platform::Result<> imposta_dimensioni_e_scala(Canvas& area, const Margini& m = margini);
+// Sizes the canvas for the chart (286 x 231 pixels inside a 292 x 256 window) and maps the plot
+// range with its margins onto it.
+void imposta_dimensioni_e_scala(Canvas& area);
 
 }  // namespace ftes::canvas

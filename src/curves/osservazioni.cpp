@@ -28,85 +28,102 @@ bool collegamento_dovuto(int x_punto, int x_prec, int valore_prec) {
     return (x_punto == x_prec + 2 || x_punto == x_prec + 3) && valore_prec != 0;
 }
 
-RigaOtto leggi_riga_otto(platform::LineReader& file, std::string& riga) {
+platform::Result<bool> leggi_riga_otto(platform::LineReader& file, std::string& riga) {
     // Lines 1 to 7 are passed over; line 8 holds the value.
-    bool otto = true;
-    for (int n = 1; n < 8 && otto; ++n) otto = file.skip_line();
-    if (otto) otto = file.read_line(riga);
-    // A read that failed may have cut line 8 short: its value is not known.
-    if (file.failed()) return RigaOtto::illeggibile;
-    return otto ? RigaOtto::letta : RigaOtto::mancante;
+    for (int n = 1; n < 8; ++n) {
+        auto saltata = file.skip_line();
+        if (!saltata || !*saltata) return saltata;
+    }
+    return file.read_line(riga);
 }
 
 OsservazioniGiorno leggi_osservazioni(std::int16_t tipo_stazione, std::string_view percorso_dati,
                                       std::string_view file_previsioni,
-                                      std::string_view giorno_anno,
-                                      const std::array<std::string, 25>& etichette_ore,
-                                      const std::array<std::string, 61>& minuti) {
+                                      std::string_view giorno_anno) {
     OsservazioniGiorno giorno;
     NomiSondaggio nomi(tipo_stazione, percorso_dati, file_previsioni, giorno_anno);
     std::string riga;
-    const auto salta = [&](const std::string& nome, std::string testo) {
-        giorno.avvisi.push_back({nome, std::move(testo) + "; skipped"});
+    const auto salta = [&](const std::string& nome, std::string testo, bool illeggibile) {
+        giorno.saltati.push_back({{nome, std::move(testo) + "; skipped"}, illeggibile});
+        giorno.illeggibili += illeggibile;
     };
-    // Minute 00 is tried last in each hour, after minute 59.
-    for (int ora = 0; ora <= 23; ++ora) {
-        for (int indice_minuto = 1; indice_minuto <= 60; ++indice_minuto) {
-            const std::string& minuto_testo = minuti[static_cast<std::size_t>(indice_minuto)];
-            const std::string& nome =
-                nomi.nome(etichette_ore[static_cast<std::size_t>(ora)], minuto_testo);
-            {
-                platform::LineReader file(nome);
-                if (!file.is_open()) {
-                    if (!file.error().absent) {
-                        ++giorno.illeggibili;
-                        salta(nome, "cannot open: " + file.error().text);
-                    }
-                    continue;
-                }
-                const RigaOtto letta = leggi_riga_otto(file, riga);
-                if (letta == RigaOtto::illeggibile) {
-                    ++giorno.illeggibili;
-                    salta(nome, "cannot read: " + file.error().text);
-                    continue;
-                }
-                if (letta == RigaOtto::mancante) {
-                    salta(nome, file.cut_short() ? "no line 8 within its first 4 MiB"
-                                                 : "fewer than 8 lines");
-                    continue;
-                }
-            }  // at most one sounding file is open at a time
+    for (const OraMinuto quando : ordine_sondaggi()) {
+        const std::string& nome = nomi.nome(quando);
+        {
+            auto aperto = platform::InputFile::open(nome);
+            if (!aperto) {
+                if (!aperto.error().absent)
+                    salta(nome, "cannot open: " + aperto.error().text, true);
+                continue;
+            }
+            platform::LineReader file(std::move(*aperto));
+            const auto letta = leggi_riga_otto(file, riga);
+            if (!letta) {
+                salta(nome, "cannot read: " + letta.error().text, true);
+                continue;
+            }
+            if (!*letta) {
+                salta(nome,
+                      file.cut_short() ? "no line 8 within its first 4 MiB" : "fewer than 8 lines",
+                      false);
+                continue;
+            }
+        }  // at most one sounding file is open at a time
 
-            const Osservazione o = leggi_osservazione(riga);
-            if (o.tipo == Osservazione::Tipo::non_disponibile) continue;
-            const int minuto = intero16(leggi_numero(minuto_testo)).value_or(0);
-            giorno.sondaggi.push_back({static_cast<std::int16_t>(ora * 10 + scarto_minuto(minuto)),
-                                       o, static_cast<std::int16_t>(ora * 60 + minuto)});
-        }
+        const Osservazione o = leggi_osservazione(riga);
+        giorno.sondaggi.push_back(
+            {static_cast<std::int16_t>(quando.ora * 10 + scarto_minuto(quando.minuto)), o,
+             static_cast<std::int16_t>(quando.ora * 60 + quando.minuto)});
     }
     return giorno;
 }
 
-Disegnati disegna_osservazioni(canvas::Canvas& area, const std::vector<Sondaggio>& sondaggi) {
-    Disegnati disegnati;
+std::vector<Segno> segni_osservazioni(const std::vector<Sondaggio>& sondaggi) {
+    std::vector<Segno> segni;
     std::int16_t x_prec = 0;
     std::int16_t valore_prec = 0;
     for (const Sondaggio& s : sondaggi) {
-        if (s.osservazione.tipo == Osservazione::Tipo::nessuno_strato) {
-            area.draw_line(s.x, 1, s.x, 8, colori::assenza_strato);
-            ++disegnati.assenze;
-            continue;
+        const auto x = static_cast<float>(s.x);
+        switch (s.osservazione.tipo) {
+            case Osservazione::Tipo::non_disponibile:
+                continue;
+            case Osservazione::Tipo::nessuno_strato:
+                segni.push_back({Segno::Tipo::assenza, x, 1, x, 8});
+                continue;
+            case Osservazione::Tipo::valore:
+                break;
         }
         const auto v = static_cast<float>(s.osservazione.valore);
-        area.set_fill_solid(true);
-        area.set_fill_colour(colori::osservato);
-        area.draw_circle(s.x, v, colori::raggio_punto, colori::osservato);
-        ++disegnati.valori;
+        segni.push_back({Segno::Tipo::punto, x, v, 0, 0});
         if (collegamento_dovuto(s.x, x_prec, valore_prec)) {
-            area.draw_line(s.x, v, x_prec, valore_prec, colori::osservato);
+            segni.push_back({Segno::Tipo::collegamento, x, v, static_cast<float>(x_prec),
+                             static_cast<float>(valore_prec)});
         }
         x_prec = s.x;
         if (const auto intero = intero16(s.osservazione.valore)) valore_prec = *intero;
+    }
+    return segni;
+}
+
+Disegnati disegna_osservazioni(canvas::Canvas& area, const std::vector<Sondaggio>& sondaggi) {
+    Disegnati disegnati;
+    for (const Segno& s : segni_osservazioni(sondaggi)) {
+        switch (s.tipo) {
+            case Segno::Tipo::assenza:
+                area.draw_line(s.x1, s.y1, s.x2, s.y2, colori::assenza_strato);
+                ++disegnati.assenze;
+                break;
+            case Segno::Tipo::punto:
+                // The fill settings are set again before every point.
+                area.set_fill_solid(true);
+                area.set_fill_colour(colori::osservato);
+                area.draw_circle(s.x1, s.y1, colori::raggio_punto, colori::osservato);
+                ++disegnati.valori;
+                break;
+            case Segno::Tipo::collegamento:
+                area.draw_line(s.x1, s.y1, s.x2, s.y2, colori::osservato);
+                break;
+        }
     }
     return disegnati;
 }

@@ -2,7 +2,6 @@
 // What one sounding file says: line 8, characters 16 to 19, holds "N/A", "NO" or ftEs in MHz.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,36 +32,51 @@ int scarto_minuto(int minuto);
 // apart, as two soundings a quarter of an hour apart always do, and the previous value is not 0.
 bool collegamento_dovuto(int x_punto, int x_prec, int valore_prec);
 
-// How far a sounding file held by the reader was read: line 8 is in riga, or the file is too
-// short, or reading it failed (the reader says why).
-enum class RigaOtto { letta, mancante, illeggibile };
-RigaOtto leggi_riga_otto(platform::LineReader& file, std::string& riga);
+// Line 8 of the sounding file held by the reader, into riga: true when it is there, false when
+// the file is shorter, an Error when reading it failed (a read that failed may have cut line 8
+// short: its value is not known).
+platform::Result<bool> leggi_riga_otto(platform::LineReader& file, std::string& riga);
 
-// One sounding of a day as its chart shows it: a value or a "NO", at x in tenths of an hour.
+// One sounding of a day: a value, a "NO" or an "N/A", at x in tenths of an hour.
 struct Sondaggio {
     std::int16_t x;
     Osservazione osservazione;
     std::int16_t minuto_giorno = 0;  // the sounding's time, minutes after 00:00 UT
 };
 
+// A sounding file passed over, and why: too short, or there but unreadable.
+struct FileSaltato {
+    platform::Note nota;
+    bool illeggibile = false;  // it could not be opened or read
+};
+
 // What the sounding files of one day hold, in the order the files were tried.
 struct OsservazioniGiorno {
     std::vector<Sondaggio> sondaggi;
-    std::vector<platform::Error> avvisi;  // each file skipped, and why, in that order
-    int illeggibili = 0;                  // files there that could not be opened or read
+    std::vector<FileSaltato> saltati;  // each file skipped, and why, in that order
+    int illeggibili = 0;               // files there that could not be opened or read
 };
 
-// Tries every sounding name of a day of a station of the given kind, hour by hour and, within
-// an hour, minute 01 to 59 and then 00, and reads what each file that is there holds. At most
-// one file is open at a time.
+// Tries every sounding name of a day of a station of the given kind, in the order of
+// ordine_sondaggi(), and reads what each file that is there holds. At most one file is open at
+// a time.
 OsservazioniGiorno leggi_osservazioni(std::int16_t tipo_stazione, std::string_view percorso_dati,
                                       std::string_view file_previsioni,
-                                      std::string_view giorno_anno,
-                                      const std::array<std::string, 25>& etichette_ore,
-                                      const std::array<std::string, 61>& minuti);
+                                      std::string_view giorno_anno);
 
-// Draws a day's soundings: a light-red dot for each value, linked to the value before it when
-// due, and an orange tick at the foot of the chart for each "NO".
+// What a day's chart draws of its soundings, in the order it draws it: a light-red dot for each
+// value, after it the link back to the value before it when due, and an orange tick at the foot
+// of the chart for each "NO". An "N/A" draws nothing.
+struct Segno {
+    enum class Tipo { punto, collegamento, assenza } tipo;
+    // A point: its centre (x1, y1). A link: from the new point (x1, y1) back to (x2, y2). A
+    // tick: from (x1, y1) up to (x2, y2).
+    float x1, y1, x2, y2;
+    bool operator==(const Segno&) const = default;
+};
+std::vector<Segno> segni_osservazioni(const std::vector<Sondaggio>& sondaggi);
+
+// Draws a day's soundings as segni_osservazioni() lays them out.
 struct Disegnati {
     int valori = 0;
     int assenze = 0;

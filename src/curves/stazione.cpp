@@ -29,6 +29,26 @@ std::string_view caratteri(std::string_view testo, std::size_t da, std::size_t q
     return da > testo.size() ? std::string_view{} : testo.substr(da - 1, quanti);
 }
 
+// The first line of a file of the data folder, or why it cannot be had.
+platform::Result<std::string> prima_riga(const std::string& percorso) {
+    auto aperto = platform::InputFile::open(percorso);
+    if (!aperto) return platform::Error{percorso, "cannot open: " + aperto.error().text};
+    platform::LineReader file(std::move(*aperto), max_byte_riconoscimento);
+    std::string riga;
+    const auto letta = file.read_line(riga);
+    if (!letta) return platform::Error{percorso, "cannot read: " + letta.error().text};
+    return riga;  // empty when the file is
+}
+
+constexpr std::array<OraMinuto, 1440> ordine_calcolato() {
+    std::array<OraMinuto, 1440> ordine{};
+    std::size_t i = 0;
+    for (int ora = 0; ora < 24; ++ora) {
+        for (int minuto = 1; minuto <= 60; ++minuto) ordine[i++] = {ora, minuto % 60};
+    }
+    return ordine;
+}
+
 }  // namespace
 
 std::int16_t tipo_da_chiave(std::string_view prima_riga) {
@@ -42,49 +62,50 @@ std::int16_t tipo_da_chiave(std::string_view prima_riga) {
 StazioneTrovata trova_stazione(const std::string& percorso_dati) {
     StazioneTrovata trovata;
     const std::string cartella = percorso_dati.empty() ? "." : percorso_dati;
-    platform::FolderListing elenco(percorso_dati);
-    if (!elenco.is_open()) {
+    auto elenco = platform::FolderListing::open(percorso_dati);
+    if (!elenco) {
         trovata.illeggibili = 1;
         trovata.avvisi.push_back(
-            {cartella, "cannot list: " + elenco.error()->text + "; no observed values drawn"});
+            {cartella, "cannot list: " + elenco.error().text + "; no observed values drawn"});
         return trovata;
     }
-    int esaminati = 0, non_letti = 0;
-    std::string prima_riga;
-    while (esaminati < max_file_riconoscimento) {
-        const auto nome = elenco.next_regular_file();
-        if (!nome) break;
-        ++esaminati;
-        const std::string percorso = percorso_dati + *nome;
-        platform::LineReader file(percorso, max_byte_riconoscimento);
-        const bool letta = file.read_line(prima_riga);
-        if (!file.is_open() || file.failed()) {
-            non_letti += !file.error().absent;
-            trovata.avvisi.push_back(
-                {percorso, std::string(file.is_open() ? "cannot read: " : "cannot open: ") +
-                               file.error().text + "; skipped"});
+    int non_letti = 0;
+    std::optional<platform::Error> elenco_interrotto;
+    while (trovata.esaminati < max_file_riconoscimento) {
+        const auto nome = elenco->next_regular_file();
+        if (!nome) {
+            elenco_interrotto = nome.error();
+            break;
+        }
+        if (!*nome) break;
+        ++trovata.esaminati;
+        const std::string percorso = percorso_dati + **nome;
+        const auto riga = prima_riga(percorso);
+        if (!riga) {
+            non_letti += !riga.error().absent;
+            trovata.avvisi.push_back({percorso, riga.error().text + "; skipped"});
             continue;
         }
-        if (!letta) prima_riga.clear();
-        trovata.tipo = tipo_da_chiave(prima_riga);
-        if (trovata.tipo != 0) {
-            trovata.chiave = prima_riga.substr(0, 4);
+        trovata.tipo_stazione = tipo_da_chiave(*riga);
+        if (trovata.tipo_stazione != 0) {
+            trovata.chiave = riga->substr(0, 4);
             trovata.file = percorso;
+            trovata.etichette_ore = etichette_per_tipo(trovata.tipo_stazione);
             return trovata;
         }
-        trovata.avvisi.push_back({percorso, "first line \"" + prima_riga.substr(0, 40) +
-                                                "\" holds no station key; skipped"});
+        trovata.avvisi.push_back(
+            {percorso, "first line \"" + riga->substr(0, 40) + "\" holds no station key; skipped"});
     }
-    if (elenco.error()) {
+    if (elenco_interrotto) {
         ++non_letti;
-        trovata.avvisi.push_back({cartella, "cannot list: " + elenco.error()->text});
+        trovata.avvisi.push_back({cartella, "cannot list: " + elenco_interrotto->text});
     }
     trovata.illeggibili = non_letti;
     const std::string motivo =
-        esaminati == 0 ? std::string("no file in the data folder")
-        : esaminati < max_file_riconoscimento
+        trovata.esaminati == 0 ? std::string("no file in the data folder")
+        : trovata.esaminati < max_file_riconoscimento
             ? "no file of the data folder holds a station key in its first line"
-            : "none of its first " + std::to_string(esaminati) +
+            : "none of its first " + std::to_string(trovata.esaminati) +
                   " files holds a station key in its first line";
     trovata.avvisi.push_back({cartella, motivo + "; no observed values drawn"});
     return trovata;
@@ -104,10 +125,16 @@ std::array<std::string, 24> etichette_per_tipo(std::int16_t tipo_stazione) {
     return etichette;
 }
 
+const std::array<OraMinuto, 1440>& ordine_sondaggi() {
+    static constexpr std::array<OraMinuto, 1440> ordine = ordine_calcolato();
+    return ordine;
+}
+
 NomiSondaggio::NomiSondaggio(std::int16_t tipo_stazione, std::string_view percorso_dati,
                              std::string_view file_previsioni, std::string_view giorno_anno) {
     for (const Stazione& s : stazioni) {
         if (s.tipo != tipo_stazione) continue;
+        etichette_ = etichette_per_tipo(tipo_stazione);
         testo_.reserve(percorso_dati.size() + 32);
         testo_ += percorso_dati;
         if (tipo_stazione == 1) {
@@ -118,33 +145,25 @@ NomiSondaggio::NomiSondaggio(std::int16_t tipo_stazione, std::string_view percor
         }
         testo_ += giorno_anno;
         inizio_ora_ = testo_.size();
-        finale_ = s.finale;
+        // Room for the hour label and the minute, put in place by each name.
+        testo_ += etichette_[0];
+        testo_ += "00";
+        testo_ += s.finale;
         valido_ = true;
         return;
     }
 }
 
-const std::string& NomiSondaggio::nome(std::string_view etichetta_ora, std::string_view minuto) {
+const std::string& NomiSondaggio::nome(OraMinuto quando) {
     if (!valido_) return testo_;
-    // From one name to the next only these characters change: in place when they keep their
-    // length, as they do within a station's day.
-    if (etichetta_ora.size() == lunghezza_ora_ && minuto.size() == lunghezza_minuto_) {
-        etichetta_ora.copy(testo_.data() + inizio_ora_, etichetta_ora.size());
-        minuto.copy(testo_.data() + inizio_ora_ + etichetta_ora.size(), minuto.size());
-        return testo_;
-    }
-    testo_.resize(inizio_ora_);
-    testo_ += etichetta_ora;
-    testo_ += minuto;
-    testo_ += finale_;
-    lunghezza_ora_ = etichetta_ora.size();
-    lunghezza_minuto_ = minuto.size();
+    // From one name to the next only these characters change, in place: a kind's hour labels
+    // all have the same length.
+    const std::string& etichetta = etichette_.at(static_cast<std::size_t>(quando.ora));
+    char* hh = testo_.data() + inizio_ora_;
+    etichetta.copy(hh, etichetta.size());
+    hh[etichetta.size()] = static_cast<char>('0' + quando.minuto / 10);
+    hh[etichetta.size() + 1] = static_cast<char>('0' + quando.minuto % 10);
     return testo_;
-}
-
-std::string nome_sondaggio(std::int16_t tipo_stazione, const PartiNomeSondaggio& p) {
-    return NomiSondaggio(tipo_stazione, p.percorso_dati, p.file_previsioni, p.giorno_anno)
-        .nome(p.etichetta_ora, p.minuto);
 }
 
 }  // namespace ftes

@@ -18,31 +18,41 @@ std::uint32_t u32(const unsigned char* p) {
 
 constexpr std::size_t intestazioni = 14 + 40;
 
+platform::Error non_bmp(const char* perche) {
+    return {{}, std::string("not the canvas's BMP: ") + perche};
+}
+
 }  // namespace
 
-std::optional<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::size_t dimensione,
-                                               int max_lato) {
-    if (dimensione < intestazioni || dati[0] != 'B' || dati[1] != 'M') return std::nullopt;
+platform::Result<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::size_t dimensione,
+                                                  int max_lato) {
+    if (dimensione < intestazioni || dati[0] != 'B' || dati[1] != 'M') {
+        return non_bmp("no BMP signature and headers");
+    }
     const std::uint32_t inizio_pixel = u32(dati + 10);
     const auto larghezza = static_cast<std::int32_t>(u32(dati + 18));
     const auto altezza_grezza = static_cast<std::int32_t>(u32(dati + 22));
     const std::uint32_t colori_dichiarati = u32(dati + 46);
-    if (u32(dati + 14) != 40 || u16(dati + 26) != 1 || u16(dati + 28) != 8 || u32(dati + 30) != 0 ||
-        colori_dichiarati > 256) {
-        return std::nullopt;  // another header, bit depth or compression
-    }
+    if (u32(dati + 14) != 40) return non_bmp("another kind of info header");
+    if (u16(dati + 26) != 1 || u16(dati + 28) != 8) return non_bmp("not 8 bits a pixel");
+    if (u32(dati + 30) != 0) return non_bmp("compressed");
+    if (colori_dichiarati > 256) return non_bmp("a palette of more than 256 colours");
     const std::uint32_t colori = colori_dichiarati == 0 ? 256 : colori_dichiarati;
     // A negative height stores the rows top to bottom.
     const bool dall_alto = altezza_grezza < 0;
     const std::int64_t altezza = dall_alto ? -static_cast<std::int64_t>(altezza_grezza)
                                            : static_cast<std::int64_t>(altezza_grezza);
-    if (larghezza <= 0 || altezza <= 0 || larghezza > max_lato || altezza > max_lato ||
-        inizio_pixel < intestazioni + std::size_t{4} * colori) {
-        return std::nullopt;
+    if (larghezza <= 0 || altezza <= 0 || larghezza > max_lato || altezza > max_lato) {
+        return non_bmp("empty, or larger than 4096 pixels a side");
+    }
+    if (inizio_pixel < intestazioni + std::size_t{4} * colori) {
+        return non_bmp("its pixels start inside its palette");
     }
     const auto w = static_cast<std::size_t>(larghezza), h = static_cast<std::size_t>(altezza);
     const std::size_t riga = (w + 3) / 4 * 4;
-    if (inizio_pixel > dimensione || (dimensione - inizio_pixel) / riga < h) return std::nullopt;
+    if (inizio_pixel > dimensione || (dimensione - inizio_pixel) / riga < h) {
+        return non_bmp("its pixels run past the end of the file");
+    }
 
     ImmagineIndicizzata img{larghezza, static_cast<int>(altezza), {}, {}};
     img.indici.resize(w * h);
@@ -62,7 +72,7 @@ std::optional<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::s
     const unsigned char* tavolozza = dati + intestazioni;
     for (std::size_t i = 0; i < usato.size(); ++i) {
         if (!usato[i]) continue;
-        if (i >= colori) return std::nullopt;  // pixels that point past the palette
+        if (i >= colori) return non_bmp("its pixels point past its palette");
         const unsigned char* q = tavolozza + 4 * i;
         const canvas::Rgb colore{q[2], q[1], q[0]};
         const auto gia = std::find(img.tavolozza.begin(), img.tavolozza.end(), colore);

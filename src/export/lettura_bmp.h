@@ -4,17 +4,17 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 
 #include "export/tavolozza.h"
+#include "platform/error.h"
 
 namespace ftes::esportazione {
 
 // The picture of a plain 8-bit paletted BMP of at most max_lato pixels a side, its palette reduced
-// to the colours the pixels use, in the file's order, each colour once.
-// Nothing for any other file, including one whose pixels point past its palette or whose data
-// would run past its end.
-std::optional<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::size_t dimensione,
-                                               int max_lato);
+// to the colours the pixels use, in the file's order, each colour once. Any other file,
+// including one whose pixels point past its palette or whose data would run past its end, is an
+// Error that says what it is not (its path left empty, for the caller to name).
+platform::Result<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::size_t dimensione,
+                                                  int max_lato);
 
 }  // namespace ftes::esportazione

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The one way the program tells a failure: an Error names the file it concerns and keeps the
 // system's own words for what went wrong (the program's own words where the system has none),
-// and an operation that can fail returns a Result, its value or its Error.
+// and an operation that can fail returns a Result, its value or its Error. What is worth telling
+// but is no failure (a file passed over, a leftover removed) is a Note.
 #pragma once
 
 #include <optional>
@@ -15,6 +16,12 @@ struct Error {
     std::string text;
     // Nothing of that name is there, which is not the same as there but unreadable.
     bool absent = false;
+};
+
+// Something the operator may want to know, about a file, that stopped nothing.
+struct Note {
+    std::string path;
+    std::string text;
 };
 
 template <class T = void>

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Windows implementation of the platform services declared in file_system.h. Texts are UTF-8
 // inside the program and UTF-16 at every system call (the W functions); paths that would pass
-// MAX_PATH take the long form \\?\.
+// MAX_PATH take the long form \\?\. Each failure is told with the code the system gave for it,
+// read at once.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -11,20 +12,13 @@
 #include <cstdio>
 #include <limits>
 #include <thread>
+#include <utility>
 
 #include "platform/file_system.h"
 
 namespace ftes::platform {
 
 namespace {
-
-// The error of the last failed call of this layer, for system_error().
-thread_local DWORD last_error = ERROR_SUCCESS;
-
-bool failed() {
-    last_error = GetLastError();
-    return false;
-}
 
 std::wstring to_utf16(const std::string& text, UINT code_page = CP_UTF8) {
     if (text.empty()) return {};
@@ -50,24 +44,24 @@ std::string to_utf8(const std::wstring& wide) {
     return text;
 }
 
-// The system's words for the last failed call of this layer.
-std::string last_error_text() {
+// The system's words for an error code.
+std::string error_text(DWORD code) {
     wchar_t* message = nullptr;
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, last_error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
     std::wstring text = n > 0 && message != nullptr ? std::wstring(message, n) : std::wstring();
     if (message != nullptr) LocalFree(message);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L'.')) {
         text.pop_back();
     }
-    if (text.empty()) return "system error " + std::to_string(last_error);
+    if (text.empty()) return "system error " + std::to_string(code);
     return to_utf8(text);
 }
 
-// The system's words for the last failed call of this layer, about a file.
-Error system_error(const std::string& path) {
-    return {path, last_error_text()};
+// The system's words for an error code, about a file.
+Error system_error(const std::string& path, DWORD code) {
+    return {path, error_text(code)};
 }
 
 // Whether an error of opening a file says that nothing of that name is there.
@@ -76,10 +70,16 @@ bool absent(DWORD error) {
            error == ERROR_INVALID_NAME;
 }
 
+// Why a file or folder could not be opened: not there, or there but not to be opened.
+Error open_error(const std::string& path, DWORD code) {
+    if (absent(code)) return {path, not_found_text, true};
+    return system_error(path, code);
+}
+
 // A path as the W functions take it. Beyond the classic limit the path is made absolute, with
 // backslashes only, and given the \\?\ prefix that lifts the limit.
 std::wstring system_path(const std::string& path) {
-    std::wstring wide = to_utf16(path);
+    std::wstring wide = to_utf16(path.empty() ? std::string(".") : path);
     constexpr std::size_t classic_limit = MAX_PATH - 12;  // room for a folder's 8.3 entry
     if (wide.size() < classic_limit || wide.starts_with(L"\\\\?\\")) return wide;
     const DWORD need = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
@@ -100,19 +100,38 @@ std::intptr_t stored(HANDLE h) {
     return reinterpret_cast<std::intptr_t>(h);
 }
 
-bool write_all(HANDLE h, const unsigned char* data, std::size_t size) {
+// A handle that closes itself.
+class Handle {
+  public:
+    Handle() = default;
+    explicit Handle(HANDLE h) : h_(h) {}
+    Handle(Handle&& other) noexcept : h_(std::exchange(other.h_, INVALID_HANDLE_VALUE)) {}
+    Handle& operator=(Handle&& other) noexcept {
+        std::swap(h_, other.h_);
+        return *this;
+    }
+    ~Handle() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    HANDLE get() const { return h_; }
+    HANDLE release() { return std::exchange(h_, INVALID_HANDLE_VALUE); }
+    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+
+  private:
+    HANDLE h_ = INVALID_HANDLE_VALUE;
+};
+
+// Writes everything, or gives the code of why not.
+DWORD write_all(HANDLE h, const unsigned char* data, std::size_t size) {
     while (size > 0) {
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(h, data, chunk, &written, nullptr)) return failed();
-        if (written == 0) {
-            last_error = ERROR_DISK_FULL;
-            return false;
-        }
+        if (!WriteFile(h, data, chunk, &written, nullptr)) return GetLastError();
+        if (written == 0) return ERROR_DISK_FULL;
         data += written;
         size -= written;
     }
-    return true;
+    return ERROR_SUCCESS;
 }
 
 constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -131,28 +150,35 @@ bool busy(DWORD error) {
            error == ERROR_LOCK_VIOLATION;
 }
 
+Kind kind_of_attributes(DWORD a) {
+    if ((a & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return Kind::link;
+    if ((a & FILE_ATTRIBUTE_DIRECTORY) != 0) return Kind::folder;
+    if ((a & FILE_ATTRIBUTE_DEVICE) != 0) return Kind::other;
+    return Kind::regular;
+}
+
 }  // namespace
 
 char separator() {
     return '\\';
 }
 
-std::string current_directory() {
+Result<std::string> current_directory() {
     const DWORD need = GetCurrentDirectoryW(0, nullptr);
-    if (need == 0) return {};
+    if (need == 0) return system_error(".", GetLastError());
     std::wstring dir(need, L'\0');
     const DWORD got = GetCurrentDirectoryW(need, dir.data());
-    if (got == 0 || got >= need) return {};
+    if (got == 0 || got >= need) return system_error(".", GetLastError());
     dir.resize(got);
     return to_utf8(dir);
 }
 
-std::optional<std::chrono::year_month_day> local_today() {
+Result<std::chrono::year_month_day> local_today() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     const std::chrono::year_month_day today{
         std::chrono::year{now.wYear}, std::chrono::month{now.wMonth}, std::chrono::day{now.wDay}};
-    if (!today.ok()) return std::nullopt;
+    if (!today.ok()) return Error{{}, "the system gives no valid date"};
     return today;
 }
 
@@ -178,305 +204,381 @@ std::string ansi_to_utf8(std::string_view text) {
     return to_utf8(to_utf16(std::string(text), CP_ACP));
 }
 
+Result<Kind> kind_at(const std::string& path) {
+    const DWORD a = GetFileAttributesW(system_path(path).c_str());
+    if (a != INVALID_FILE_ATTRIBUTES) return kind_of_attributes(a);
+    const DWORD code = GetLastError();
+    if (absent(code)) return Kind::absent;
+    return system_error(path, code);
+}
+
+Result<Kind> kind_of_target(const std::string& path) {
+    // The attributes of a link are its own: what it leads to is opened to be seen.
+    const auto here = kind_at(path);
+    if (!here || *here != Kind::link) return here;
+    const Handle h(CreateFileW(system_path(path).c_str(), 0, share_all, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) {
+        const DWORD code = GetLastError();
+        if (absent(code)) return Kind::absent;
+        return system_error(path, code);
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h.get(), &info)) return system_error(path, GetLastError());
+    return kind_of_attributes(info.dwFileAttributes & ~FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 struct FolderListing::State {
     HANDLE find = INVALID_HANDLE_VALUE;
     WIN32_FIND_DATAW entry{};
     bool pending = false;  // entry holds a name not yet looked at
+    std::string folder;
+    ~State() {
+        if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    }
 };
 
-FolderListing::FolderListing(const std::string& folder) : folder_(folder) {
-    auto* state = new State;
+FolderListing::FolderListing(std::unique_ptr<State> state) : state_(std::move(state)) {}
+FolderListing::FolderListing(FolderListing&&) noexcept = default;
+FolderListing& FolderListing::operator=(FolderListing&&) noexcept = default;
+FolderListing::~FolderListing() = default;
+
+Result<FolderListing> FolderListing::open(const std::string& folder) {
+    auto state = std::make_unique<State>();
+    state->folder = folder;
     state->find =
         FindFirstFileExW(system_path(folder + "*").c_str(), FindExInfoBasic, &state->entry,
                          FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (state->find == INVALID_HANDLE_VALUE) {
-        failed();
+        const DWORD code = GetLastError();
         // A folder without a single entry (a drive's empty root) is listed, and empty.
-        if (last_error != ERROR_FILE_NOT_FOUND) {
-            error_ = system_error(folder);
-            delete state;
-            return;
-        }
+        if (code != ERROR_FILE_NOT_FOUND) return open_error(folder, code);
     } else {
         state->pending = true;
     }
-    state_ = state;
+    return FolderListing(std::move(state));
 }
 
-FolderListing::~FolderListing() {
-    if (state_ != nullptr && state_->find != INVALID_HANDLE_VALUE) FindClose(state_->find);
-    delete state_;
-}
-
-std::optional<std::string> FolderListing::next_regular_file() {
-    if (state_ == nullptr || state_->find == INVALID_HANDLE_VALUE || error_) {
-        return std::nullopt;
-    }
+Result<std::optional<std::string>> FolderListing::next_regular_file() {
+    State& s = *state_;
+    if (s.find == INVALID_HANDLE_VALUE) return std::optional<std::string>();
     for (;;) {
-        if (!state_->pending) {
-            if (!FindNextFileW(state_->find, &state_->entry)) {
-                failed();
-                if (last_error != ERROR_NO_MORE_FILES) error_ = system_error(folder_);
-                return std::nullopt;
-            }
+        if (!s.pending && !FindNextFileW(s.find, &s.entry)) {
+            const DWORD code = GetLastError();
+            if (code != ERROR_NO_MORE_FILES) return system_error(s.folder, code);
+            return std::optional<std::string>();
         }
-        state_->pending = false;
+        s.pending = false;
         constexpr DWORD skipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE;
-        if ((state_->entry.dwFileAttributes & skipped) == 0)
-            return to_utf8(state_->entry.cFileName);
+        if ((s.entry.dwFileAttributes & skipped) == 0) {
+            return std::optional<std::string>(to_utf8(s.entry.cFileName));
+        }
     }
 }
 
-bool regular_file_exists(const std::string& path) {
-    const DWORD a = GetFileAttributesW(system_path(path).c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE |
-                                                 FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
-}
-
-bool folder_writable(const std::string& path) {
-    // Windows tells a folder's rights only through its access control list; a read-only folder
-    // is what the attributes say.
-    const DWORD a = GetFileAttributesW(system_path(path.empty() ? "." : path).c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) == 0;
-}
-
-bool folder_exists(const std::string& path) {
-    const DWORD a = GetFileAttributesW(system_path(path.empty() ? "." : path).c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-int remove_left_temporaries(const std::string& folder, bool (*ours)(std::string_view name)) {
-    WIN32_FIND_DATAW entry{};
-    const HANDLE find = FindFirstFileExW(system_path(folder + "*").c_str(), FindExInfoBasic, &entry,
-                                         FindExSearchNameMatch, nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    int removed = 0;
-    do {
-        // A temporary that a live run is writing is open without sharing: it cannot be deleted.
-        const std::string name = to_utf8(entry.cFileName);
-        if (ours(name) && DeleteFileW(system_path(folder + name).c_str())) ++removed;
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-    return removed;
-}
-
-Result<> remove_file(const std::string& path) {
-    if (!DeleteFileW(system_path(path).c_str())) {
-        failed();
-        return system_error(path);
-    }
-    return {};
-}
-
-InputFile::InputFile(const std::string& path) {
+Result<InputFile> InputFile::open(const std::string& path, Links links) {
     const std::wstring wide = system_path(path);
-    const HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, share_all, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN |
+                        (links == Links::refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    Handle h(
+        CreateFileW(wide.c_str(), GENERIC_READ, share_all, nullptr, OPEN_EXISTING, flags, nullptr));
     // The path is left out of its errors: the one who opened it names it.
-    if (h == INVALID_HANDLE_VALUE) {
-        failed();
-        const Error why = system_error({});
+    if (!h) {
+        const DWORD code = GetLastError();
+        if (absent(code) || code == ERROR_BAD_NETPATH) return Error{{}, not_found_text, true};
         const DWORD attributes = GetFileAttributesW(wide.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            error_ = Error{{}, not_regular_text};
-        } else if (absent(last_error) || last_error == ERROR_BAD_NETPATH) {
-            error_ = Error{{}, not_found_text, true};
-        } else {
-            error_ = why;
+            return Error{{}, not_regular_text};
         }
-        return;
+        return system_error({}, code);
     }
     // A device name (NUL, CON, COM1) or a pipe opens too: only a file on a disk is read.
+    if (GetFileType(h.get()) != FILE_TYPE_DISK) return Error{{}, not_regular_text};
+    if (links == Links::refuse) {
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(h.get(), &info)) return system_error({}, GetLastError());
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            return Error{{}, link_refused_text};
+        }
+    }
     LARGE_INTEGER size{};
-    if (GetFileType(h) != FILE_TYPE_DISK) {
-        error_ = Error{{}, not_regular_text};
-        CloseHandle(h);
-        return;
+    if (!GetFileSizeEx(h.get(), &size) || size.QuadPart < 0) {
+        return system_error({}, GetLastError());
     }
-    if (!GetFileSizeEx(h, &size) || size.QuadPart < 0) {
-        failed();
-        error_ = system_error({});
-        CloseHandle(h);
-        return;
-    }
-    handle_ = stored(h);
-    size_ = static_cast<std::size_t>(size.QuadPart);
+    return InputFile(stored(h.release()), static_cast<std::size_t>(size.QuadPart));
+}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, invalid)), size_(other.size_) {}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    size_ = other.size_;
+    return *this;
 }
 
 InputFile::~InputFile() {
-    if (is_open()) CloseHandle(handle_of(handle_));
+    if (handle_ != invalid) CloseHandle(handle_of(handle_));
 }
 
 Result<std::size_t> InputFile::read(char* buf, std::size_t size) {
-    if (!is_open()) return *error_;
     DWORD got = 0;
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
     if (!ReadFile(handle_of(handle_), buf, want, &got, nullptr)) {
-        failed();
-        error_ = system_error({});
-        return *error_;
+        return system_error({}, GetLastError());
     }
     return static_cast<std::size_t>(got);
 }
 
-Result<> write_new_file(const std::string& path, std::span<const unsigned char> bytes) {
-    // Whatever stands at the name goes first (a link, not what it leads to); the create then
-    // fails rather than write anywhere but into a new file.
-    const std::wstring wide = system_path(path);
-    DeleteFileW(wide.c_str());
-    const HANDLE h = create_new(wide);
-    if (h == INVALID_HANDLE_VALUE) {
-        failed();
-        return system_error(path);
+Result<> InputFile::seek(std::size_t offset) {
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(handle_of(handle_), to, nullptr, FILE_BEGIN)) {
+        return system_error({}, GetLastError());
     }
-    std::optional<Error> why;
-    if (!write_all(h, bytes.data(), bytes.size())) why = system_error(path);
-    if (!CloseHandle(h) && !why) {
-        failed();
-        why = system_error(path);
-    }
-    if (why) return *why;
     return {};
 }
 
-ReplacementFile::ReplacementFile(const std::string& target, Durability durability)
-    : target_(target), temp_path_(temporary_name(target)), durability_(durability) {
-    const std::wstring temp = system_path(temp_path_);
-    HANDLE h = create_new(temp);
-    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
-        // Left by a killed run, it can be deleted; one a live run is writing cannot.
-        if (DeleteFileW(temp.c_str())) {
-            h = create_new(temp);
-        } else {
-            failed();
-            error_ = busy(last_error) ? Error{target_, "another run is writing " + temp_path_}
-                                      : system_error(target_);
-            temp_path_.clear();
-            return;
-        }
+Result<> create_new_file(const std::string& path, std::span<const unsigned char> bytes) {
+    const std::wstring wide = system_path(path);
+    Handle h(create_new(wide));
+    if (!h) return system_error(path, GetLastError());
+    DWORD code = write_all(h.get(), bytes.data(), bytes.size());
+    if (!CloseHandle(h.release()) && code == ERROR_SUCCESS) code = GetLastError();
+    if (code != ERROR_SUCCESS) {
+        DeleteFileW(wide.c_str());
+        return system_error(path, code);
     }
-    if (h == INVALID_HANDLE_VALUE) {
-        failed();
-        error_ = system_error(target_);
-        temp_path_.clear();
-        return;
-    }
-    handle_ = stored(h);
+    return {};
 }
+
+Result<> remove_file(const std::string& path) {
+    if (!DeleteFileW(system_path(path).c_str())) return system_error(path, GetLastError());
+    return {};
+}
+
+Result<ReplacementFile> ReplacementFile::create(const std::string& target, Durability durability) {
+    std::string temp = temporary_name(target);
+    const HANDLE h = create_new(system_path(temp));
+    if (h == INVALID_HANDLE_VALUE) return system_error(target, GetLastError());
+    return ReplacementFile(target, std::move(temp), durability, stored(h));
+}
+
+ReplacementFile::ReplacementFile(ReplacementFile&& other) noexcept
+    : target_(std::move(other.target_)),
+      temp_path_(std::move(other.temp_path_)),
+      durability_(other.durability_),
+      handle_(std::exchange(other.handle_, invalid)),
+      committed_(std::exchange(other.committed_, true)) {}
 
 ReplacementFile::~ReplacementFile() {
-    if (is_open()) CloseHandle(handle_of(handle_));
-    if (!committed_ && !temp_path_.empty()) DeleteFileW(system_path(temp_path_).c_str());
-}
-
-Error ReplacementFile::fail() {
-    return system_error(target_);
+    if (handle_ != invalid) CloseHandle(handle_of(handle_));
+    if (!committed_) DeleteFileW(system_path(temp_path_).c_str());
 }
 
 Result<> ReplacementFile::write(const unsigned char* data, std::size_t size) {
-    if (!is_open()) return *error_;
-    if (!write_all(handle_of(handle_), data, size)) return fail();
+    if (const DWORD code = write_all(handle_of(handle_), data, size); code != ERROR_SUCCESS) {
+        return system_error(target_, code);
+    }
     return {};
 }
 
-Result<> ReplacementFile::commit() {
-    if (!is_open()) return *error_;
-    const HANDLE h = handle_of(handle_);
-    handle_ = invalid;
+Result<Placed> ReplacementFile::commit() {
+    const HANDLE h = handle_of(std::exchange(handle_, invalid));
     if (durability_ == Durability::flushed && !FlushFileBuffers(h)) {
-        failed();
+        const DWORD code = GetLastError();
         CloseHandle(h);
-        return fail();
+        return system_error(target_, code);
     }
     // The move needs the file closed; from here the temporary is left to this run by its name.
-    if (!CloseHandle(h)) {
-        failed();
-        return fail();
-    }
+    if (!CloseHandle(h)) return system_error(target_, GetLastError());
     // Write-through: the move is on the disk when it returns, with the file it moves.
     const DWORD how = MOVEFILE_REPLACE_EXISTING |
                       (durability_ == Durability::flushed ? MOVEFILE_WRITE_THROUGH : 0);
     const std::wstring from = system_path(temp_path_), to = system_path(target_);
+    DWORD code = ERROR_SUCCESS;
     for (int attempt = 0;; ++attempt) {
         if (MoveFileExW(from.c_str(), to.c_str(), how)) {
             committed_ = true;
-            return {};
+            return Placed{};
         }
-        failed();
-        if (!busy(last_error) || attempt == 20) break;
+        code = GetLastError();
+        if (!busy(code) || attempt == 20) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    if (!busy(last_error)) return fail();
-    return Error{target_, "the chart is held open by another program (" + last_error_text() + ")"};
+    if (!busy(code)) return system_error(target_, code);
+    return Error{target_, "the chart is held open by another program (" + error_text(code) + ")"};
 }
+
+Result<Swept> sweep_temporaries(const std::string& folder, bool (*ours)(std::string_view name)) {
+    WIN32_FIND_DATAW entry{};
+    const HANDLE find = FindFirstFileExW(system_path(folder + "*").c_str(), FindExInfoBasic, &entry,
+                                         FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND) return Swept{};
+        return open_error(folder, code);
+    }
+    Swept swept;
+    do {
+        const std::string name = to_utf8(entry.cFileName);
+        if (!ours(name)) continue;
+        const std::wstring path = system_path(folder + name);
+        const bool is_folder = (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        // A temporary that a live run is writing is open without sharing: it cannot be deleted.
+        if (is_folder ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str())) {
+            ++swept.removed;
+        } else if (is_folder) {
+            const DWORD code = GetLastError();
+            swept.left.push_back(
+                {folder + name,
+                 code == ERROR_DIR_NOT_EMPTY
+                     ? std::string("a folder that is not empty stands at a temporary name of the "
+                                   "batch; fix: remove it")
+                     : "a folder stands at a temporary name of the batch and cannot be removed: " +
+                           error_text(code)});
+        }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    return swept;
+}
+
+Prova try_folder(const std::string& folder) {
+    Prova prova;
+    const std::string path = folder + ".ftes-charts-check." + run_mark() + ".tmp";
+    const Handle h(CreateFileW(system_path(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                               nullptr));
+    if (!h) {
+        prova.scrive = system_error(folder.empty() ? "." : folder, GetLastError());
+        return prova;
+    }
+    OVERLAPPED where{};
+    if (!LockFileEx(h.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                    &where)) {
+        prova.blocca = system_error(folder, GetLastError());
+    }
+    return prova;  // deleted as it is closed
+}
+
+// --- the turn
 
 namespace {
 
-// Windows locks keep others from reading what they cover: the turn's two bytes lie far past the
-// end of the file, so varnel.ini stays readable by everybody. The first is the turn, the second
-// the bell a waiting run rings.
-constexpr DWORD turn_offset_high = 0x7FFFFFFF;
+// Windows locks keep others from reading what they cover: the turn's file holds nothing, so that
+// is no matter. Its first byte is the turn, its second the bell a waiting run rings.
 constexpr DWORD turn_byte = 0, bell_byte = 1;
 
-bool lock_byte(HANDLE h, DWORD offset) {
+// Whether the byte is locked (ERROR_SUCCESS), held by another (ERROR_LOCK_VIOLATION), or why
+// the file system gives no lock.
+DWORD lock_byte(HANDLE h, DWORD offset) {
     OVERLAPPED where{};
-    where.OffsetHigh = turn_offset_high;
     where.Offset = offset;
-    return LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where);
+    if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where)) {
+        return ERROR_SUCCESS;
+    }
+    const DWORD code = GetLastError();
+    return code == ERROR_IO_PENDING ? ERROR_LOCK_VIOLATION : code;
 }
 
 void unlock_byte(HANDLE h, DWORD offset) {
     OVERLAPPED where{};
-    where.OffsetHigh = turn_offset_high;
     where.Offset = offset;
     UnlockFileEx(h, 0, 1, 0, &where);
 }
 
-bool lock_byte_until(HANDLE h, DWORD offset, std::chrono::steady_clock::time_point until) {
+DWORD lock_byte_until(HANDLE h, DWORD offset, std::chrono::steady_clock::time_point until) {
     for (;;) {
-        if (lock_byte(h, offset)) return true;
-        if (std::chrono::steady_clock::now() >= until) return false;
+        const DWORD code = lock_byte(h, offset);
+        if (code != ERROR_LOCK_VIOLATION || std::chrono::steady_clock::now() >= until) return code;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
 }  // namespace
 
-StationLock::StationLock(const std::string& path) {
-    const std::wstring wide = system_path(path);
-    const HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, share_all, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        failed();
-        error_ = absent(last_error) ? Error{path, not_found_text, true} : system_error(path);
-        return;
+struct Turn::Lock {
+    Handle file;
+    DWORD volume = 0;
+    std::uint64_t index = 0;
+    std::string path;
+};
+
+Turn Turn::open(const std::vector<std::string>& folders) {
+    Turn turn;
+    for (const std::string& folder : folders) {
+        const std::string path = folder + std::string(turn_file_name);
+        // Made when missing, hidden like any file an operator has no need to see; a link at its
+        // name is opened as a link, never followed.
+        Handle h(CreateFileW(system_path(path).c_str(), GENERIC_READ, share_all, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT,
+                             nullptr));
+        if (!h) {
+            turn.left_out_.push_back({path, error_text(GetLastError())});
+            continue;
+        }
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (GetFileType(h.get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(h.get(), &info) ||
+            (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) !=
+                0) {
+            turn.left_out_.push_back({path, not_regular_text});
+            continue;
+        }
+        const std::uint64_t index =
+            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        const bool known = std::any_of(turn.locks_.begin(), turn.locks_.end(), [&](const Lock& l) {
+            return l.volume == info.dwVolumeSerialNumber && l.index == index;
+        });
+        if (!known) turn.locks_.push_back({std::move(h), info.dwVolumeSerialNumber, index, path});
     }
-    if (GetFileType(h) != FILE_TYPE_DISK) {
-        CloseHandle(h);
-        error_ = Error{path, not_regular_text};
-        return;
-    }
-    handle_ = stored(h);
+    // Always in the same order, whatever order a run names its folders in.
+    std::sort(turn.locks_.begin(), turn.locks_.end(), [](const Lock& a, const Lock& b) {
+        return std::pair(a.volume, a.index) < std::pair(b.volume, b.index);
+    });
+    for (const Lock& l : turn.locks_) turn.paths_.push_back(l.path);
+    return turn;
 }
 
-StationLock::~StationLock() {
-    if (is_open()) CloseHandle(handle_of(handle_));  // closing releases the locks
-}
+Turn::Turn(Turn&& other) noexcept
+    : locks_(std::move(other.locks_)),
+      paths_(std::move(other.paths_)),
+      left_out_(std::move(other.left_out_)),
+      held_(std::exchange(other.held_, false)) {}
 
-bool StationLock::acquire(std::chrono::milliseconds wait) {
-    if (!is_open()) return false;
+Turn::~Turn() = default;  // closing the files releases their locks
+
+Result<bool> Turn::acquire(std::chrono::milliseconds wait) {
     if (held_) return true;
-    const HANDLE h = handle_of(handle_);
     const auto until = std::chrono::steady_clock::now() + wait;
-    if (!lock_byte_until(h, bell_byte, until)) return false;
-    held_ = lock_byte_until(h, turn_byte, until);
-    unlock_byte(h, bell_byte);
-    return held_;
+    std::vector<HANDLE> rung;
+    const auto let_go = [&](std::size_t taken) {
+        for (std::size_t i = 0; i < taken; ++i) unlock_byte(locks_[i].file.get(), turn_byte);
+        for (const HANDLE bell : rung) unlock_byte(bell, bell_byte);
+    };
+    for (const Lock& l : locks_) {
+        const DWORD code = lock_byte_until(l.file.get(), bell_byte, until);
+        if (code == ERROR_LOCK_VIOLATION) {
+            let_go(0);
+            return false;
+        }
+        if (code == ERROR_SUCCESS) rung.push_back(l.file.get());
+    }
+    for (std::size_t i = 0; i < locks_.size(); ++i) {
+        const DWORD code = lock_byte_until(locks_[i].file.get(), turn_byte, until);
+        if (code == ERROR_SUCCESS) continue;
+        let_go(i);
+        if (code == ERROR_LOCK_VIOLATION) return false;
+        return system_error(locks_[i].path, code);
+    }
+    let_go(0);
+    held_ = true;
+    return true;
 }
 
-void StationLock::release() {
-    if (held_) unlock_byte(handle_of(handle_), turn_byte);
+void Turn::release() {
+    if (!held_) return;
+    for (const Lock& l : locks_) unlock_byte(l.file.get(), turn_byte);
     held_ = false;
 }
 

@@ -6,18 +6,10 @@
 
 namespace ftes::platform {
 
-LineReader::LineReader(const std::string& path, std::size_t max_bytes)
-    : max_bytes_(std::min(max_bytes, max_scanned_bytes)) {
-    file_.emplace(path);
-    open_ = file_->is_open();
-    at_end_ = !open_;
-}
+LineReader::LineReader(InputFile file, std::size_t max_bytes)
+    : file_(std::move(file)), max_bytes_(std::min(max_bytes, max_scanned_bytes)) {}
 
-LineReader::LineReader(Memory, std::string_view text) : memory_(text), open_(true) {}
-
-LineReader LineReader::from_memory(std::string_view text) {
-    return LineReader(Memory{}, text);
-}
+LineReader::LineReader(InMemory, std::string_view text) : memory_(text) {}
 
 bool LineReader::fill() {
     if (at_end_) return false;
@@ -46,7 +38,7 @@ bool LineReader::fill() {
     }
     const auto got = file_->read(buffer_, std::min(sizeof buffer_, budget));
     if (!got || *got == 0) {
-        read_failed_ = !got;
+        if (!got) failed_ = got.error();
         at_end_ = true;
         return false;
     }
@@ -57,10 +49,16 @@ bool LineReader::fill() {
     return true;
 }
 
-bool LineReader::take_line(std::string* line) {
-    if (!open_ || (begin_ == end_ && !fill())) return false;
+Result<bool> LineReader::take_line(std::string* line) {
+    if (begin_ == end_ && !fill()) {
+        if (failed_) return *failed_;
+        return false;
+    }
     for (;;) {
-        if (begin_ == end_ && !fill()) return true;  // last line without a line end
+        if (begin_ == end_ && !fill()) {
+            if (failed_) return *failed_;
+            return true;  // last line without a line end
+        }
         const char* data = chunk_ + begin_;
         const std::size_t avail = end_ - begin_;
         const auto* stop = static_cast<const char*>(std::memchr(data, '\n', avail));
@@ -74,23 +72,26 @@ bool LineReader::take_line(std::string* line) {
         // The line end: CR, LF, or CR LF even when the two lie in different reads.
         const bool was_cr = chunk_[begin_++] == '\r';
         if (was_cr && (begin_ < end_ || fill()) && chunk_[begin_] == '\n') ++begin_;
+        if (failed_) return *failed_;
         return true;
     }
 }
 
-bool LineReader::read_line(std::string& line) {
+Result<bool> LineReader::read_line(std::string& line) {
     line.clear();
     return take_line(&line);
 }
 
-bool LineReader::skip_line() {
+Result<bool> LineReader::skip_line() {
     return take_line(nullptr);
 }
 
-std::optional<std::string> LineReader::next_line() {
+Result<std::optional<std::string>> LineReader::next_line() {
     std::string line;
-    if (!read_line(line)) return std::nullopt;
-    return line;
+    const auto read = read_line(line);
+    if (!read) return read.error();
+    if (!*read) return std::optional<std::string>();
+    return std::optional<std::string>(std::move(line));
 }
 
 }  // namespace ftes::platform

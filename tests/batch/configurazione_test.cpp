@@ -5,7 +5,6 @@
 
 #include <filesystem>
 
-#include "batch/form1.h"
 #include "support/cartella_temporanea.h"
 
 namespace ftes {
@@ -13,18 +12,16 @@ namespace {
 
 using namespace std::chrono;
 
-struct Cartelle {
+struct Lette {
     std::string base, dati, figure;
-    bool fermata = false;  // the run stops: varnel.ini is there but cannot be read
+    bool fermata = false;  // the run stops: varnel.ini is not there, or cannot be read
 };
 
-Cartelle leggi_in(const test::CartellaTemporanea& dir) {
-    test::DirectoryCorrente qui(dir.percorso());
-    Form1 form(2025y / 1 / 1);
-    form.leggi_configurazione();
-    EXPECT_EQ(form.cartella_corrente, dir.prefisso());
-    return {form.percorso_base, form.percorso_dati, form.percorso_figure,
-            form.configurazione_illeggibile};
+Lette leggi_in(const test::CartellaTemporanea& dir) {
+    const auto letta = leggi_configurazione_da(percorso_configurazione(dir.percorso().string()));
+    if (!letta || letta->utf16_troppo_lungo) return {{}, {}, {}, true};
+    const Cartelle c = cartelle_da(letta->righe);
+    return {c.percorso_base, c.percorso_dati, c.percorso_figure, false};
 }
 
 TEST(Configuration, LinesTwoFourSixByPosition) {
@@ -48,7 +45,7 @@ TEST(Configuration, LinesTwoFourSixByPosition) {
     for (const Caso& c : casi) {
         test::CartellaTemporanea dir;
         dir.scrivi("varnel.ini", c.testo);
-        const Cartelle got = leggi_in(dir);
+        const Lette got = leggi_in(dir);
         EXPECT_EQ(got.base, c.base) << c.testo;
         EXPECT_EQ(got.dati, c.dati) << c.testo;
         EXPECT_EQ(got.figure, c.figure) << c.testo;
@@ -58,7 +55,7 @@ TEST(Configuration, LinesTwoFourSixByPosition) {
 TEST(Configuration, MissingUnreadableOrDamagedFiles) {
     std::string binario;
     for (int i = 0; i < 4096; ++i) binario.push_back(static_cast<char>(i * 37 % 256));
-    // UTF-16 past the 64 KiB any varnel.ini fits in: not decoded, every folder left empty.
+    // UTF-16 past the 64 KiB any varnel.ini fits in: not decoded, the run stops.
     const std::string utf16_enorme = "\xFF\xFE" + std::string(70'000, 'b');
     struct Caso {
         const char* cosa;
@@ -68,19 +65,19 @@ TEST(Configuration, MissingUnreadableOrDamagedFiles) {
         bool fermata;
     };
     const Caso casi[] = {
-        {"no file", std::nullopt, false, 0, false},
+        {"no file", std::nullopt, false, 0, true},
         {"a folder named varnel.ini", std::nullopt, true, 0, true},
         // One enormous line: its start is kept (bounded), nothing else is there.
         {"one line of 10 MB", "label\n" + std::string(10'000'000, 'b'), false,
          platform::LineReader::max_line_length, false},
-        {"UTF-16 larger than 64 KiB", utf16_enorme, false, 0, false},
+        {"UTF-16 larger than 64 KiB", utf16_enorme, false, 0, true},
         {"binary bytes", binario, false, std::string::npos, false},
     };
     for (const Caso& c : casi) {
         test::CartellaTemporanea dir;
         if (c.testo) dir.scrivi("varnel.ini", *c.testo);
         if (c.cartella) dir.crea_cartella("varnel.ini");
-        const Cartelle got = leggi_in(dir);  // whatever it yields, it returns
+        const Lette got = leggi_in(dir);  // whatever it yields, it returns
         if (c.base != std::string::npos) {
             EXPECT_EQ(got.base.size(), c.base) << c.cosa;
             EXPECT_EQ(got.dati + got.figure, "") << c.cosa;
@@ -92,10 +89,11 @@ TEST(Configuration, MissingUnreadableOrDamagedFiles) {
 TEST(Configuration, SixLinesAreReadAndNoMore) {
     std::string testo;
     for (int i = 1; i <= 1000; ++i) testo += "line" + std::to_string(i) + "\n";
-    auto r = platform::LineReader::from_memory(testo);
+    platform::LineReader r(platform::LineReader::InMemory{}, testo);
     const auto righe = leggi_sei_righe(r);
-    EXPECT_EQ(righe[5], "line6");
-    EXPECT_EQ(r.next_line(), "line7");  // the seventh is still unread
+    ASSERT_TRUE(righe);
+    EXPECT_EQ((*righe)[5], "line6");
+    EXPECT_EQ(*r.next_line(), "line7");  // the seventh is still unread
 }
 
 TEST(Configuration, AFileThatIsNotUtf8IsInTheAnsiCodePage) {
@@ -130,7 +128,7 @@ TEST(Configuration, AFileSavedAsUtf16IsReadAsText) {
     }
     test::CartellaTemporanea dir;
     dir.scrivi("varnel.ini", utf16);
-    const Cartelle got = leggi_in(dir);
+    const Lette got = leggi_in(dir);
     EXPECT_EQ(got.base, "b\xC3\xA8/");
     EXPECT_EQ(got.dati, "d/");
     EXPECT_EQ(got.figure, "f/");
@@ -140,6 +138,7 @@ TEST(Configuration, CurrentDirectoryGetsOneTrailingSeparator) {
     EXPECT_EQ(con_separatore_finale(test::nativo("/work")), test::nativo("/work/"));
     EXPECT_EQ(con_separatore_finale(test::nativo("/")), test::nativo("/"));
     EXPECT_EQ(con_separatore_finale(""), "");
+    EXPECT_EQ(percorso_configurazione(test::nativo("/work")), test::nativo("/work/varnel.ini"));
 }
 
 }  // namespace

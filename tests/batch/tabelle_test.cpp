@@ -6,8 +6,6 @@
 #include <array>
 #include <string>
 
-#include "batch/form1.h"
-
 namespace ftes {
 namespace {
 
@@ -51,12 +49,12 @@ TEST(DayTable, SixSlotsEndingOnTheRunDate) {
            {"339", "122025", "05/12/2025"}}}},
     };
     for (const auto& c : casi) {
-        Form1 form(c.oggi);
-        form.riempi_tabella_giorni();
-        for (std::size_t s = 1; s <= 6; ++s) {
-            EXPECT_EQ(form.giorno_anno[s], c.slot[s - 1][0]) << "slot " << s;
-            EXPECT_EQ(form.mese_anno[s], c.slot[s - 1][1]) << "slot " << s;
-            EXPECT_EQ(form.data_estesa[s], c.slot[s - 1][2]) << "slot " << s;
+        const TabellaGiorni giorni = tabella_giorni(c.oggi);
+        for (std::size_t s = 0; s < 6; ++s) {
+            EXPECT_EQ(giorni[s].giorno_anno, c.slot[s][0]) << "slot " << s + 1;
+            EXPECT_EQ(giorni[s].mese_anno, c.slot[s][1]) << "slot " << s + 1;
+            EXPECT_EQ(giorni[s].data_estesa, c.slot[s][2]) << "slot " << s + 1;
+            EXPECT_EQ(sys_days{giorni[s].data}, sys_days{c.oggi} - days{5 - s});
         }
     }
 }
@@ -71,15 +69,9 @@ TEST(DayTable, DayOfYearAtLeapDayAndYearEnds) {
     EXPECT_EQ(calcola_giorno(1900y / 3 / 5, -5).data_estesa, "28/02/1900");
 }
 
-TEST(MinuteTable, OneToFiftyNineThenZero) {
-    Form1 form(2025y / 1 / 1);
-    form.riempi_minuti();
-    EXPECT_EQ(form.minuti[1], "01");
-    EXPECT_EQ(form.minuti[9], "09");
-    EXPECT_EQ(form.minuti[10], "10");
-    EXPECT_EQ(form.minuti[59], "59");
-    EXPECT_EQ(form.minuti[60], "00");
-    EXPECT_EQ(form.minuti[0], "");
+TEST(DayTable, IsoDates) {
+    EXPECT_EQ(testo_iso(2025y / 1 / 5), "2025-01-05");
+    EXPECT_EQ(testo_iso(1900y / 12 / 31), "1900-12-31");
 }
 
 }  // namespace

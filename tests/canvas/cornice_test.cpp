@@ -4,19 +4,20 @@
 #include <gtest/gtest.h>
 
 #include "canvas/colori.h"
+#include "support/gif.h"
 
 namespace ftes::canvas {
 namespace {
 
-Canvas con_cornice() {
+test::GifDecodificata con_cornice() {
     Canvas a;
     imposta_dimensioni_e_scala(a);
     disegna_cornice(a);
-    return a;
+    return test::fotografa(a);
 }
 
 TEST(ChartFrame, EdgesGridAndLabelsWhereTheScalePutsThem) {
-    const Canvas a = con_cornice();
+    const auto a = con_cornice();
     // Frame: left column 35, right column 276, bottom row 190, top row 21.
     for (int row = 22; row < 190; row += 7) {
         EXPECT_EQ(a.at(35, row), colori::cornice) << row;
@@ -41,8 +42,8 @@ TEST(ChartFrame, EdgesGridAndLabelsWhereTheScalePutsThem) {
     EXPECT_EQ(a.at(36, 146), colori::griglia);
     // Every text stands outside the frame: none inside, some below and some to the left.
     int dentro = 0, sotto = 0, sinistra = 0;
-    for (int r = 0; r < a.height(); ++r) {
-        for (int c = 0; c < a.width(); ++c) {
+    for (int r = 0; r < a.altezza; ++r) {
+        for (int c = 0; c < a.larghezza; ++c) {
             if (a.at(c, r) != colori::testo) continue;
             if (c > 35 && c < 276 && r > 21 && r < 190) ++dentro;
             if (r > 190) ++sotto;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -10,11 +11,11 @@
 #include "canvas/cornice.h"
 #include "curves/stazione.h"
 #include "support/cartella_temporanea.h"
+#include "support/gif.h"
 
 namespace ftes {
 namespace {
 
-using canvas::DrawnShape;
 using Tipo = Osservazione::Tipo;
 
 TEST(ValueColumn, KeywordsAndValuesOfCharacters16To19) {
@@ -50,8 +51,8 @@ TEST(MinuteOffset, NearestTenthOfAnHourHalfwayGoingDown) {
     for (int m = 0; m < 60; ++m) EXPECT_EQ(scarto_minuto(m), attesi[m]) << m;
 }
 
-// One day of soundings of a kind-2 station on 5 January 2025, and what the day's chart asks
-// the canvas to draw.
+// One day of soundings of a kind-2 station on 5 January 2025, and what the day's chart draws of
+// them.
 class GiornoDiSondaggi : public ::testing::Test {
   protected:
     void sondaggio(int ora, int minuto, const std::string& colonna) {
@@ -62,33 +63,16 @@ class GiornoDiSondaggi : public ::testing::Test {
         std::snprintf(nome, sizeof nome, "data/CN12A_2025005%02d%02d.TXT", ora, minuto);
         dir.scrivi(nome, contenuto);
     }
-    std::vector<DrawnShape> disegna() {
+    OsservazioniGiorno leggi() {
         const StazioneTrovata stazione = trova_stazione(dir.prefisso("data"));
-        if (stazione.tipo == 0) return {};
-        std::array<std::string, 25> etichette{};
-        const auto per_tipo = etichette_per_tipo(stazione.tipo);
-        std::copy(per_tipo.begin(), per_tipo.end(), etichette.begin());
-        std::array<std::string, 61> minuti{};
-        for (int m = 1; m <= 60; ++m) {
-            char testo[4];
-            std::snprintf(testo, sizeof testo, "%02d", m % 60);  // slot 60 is minute 00
-            minuti[std::size_t(m)] = testo;
-        }
-        const OsservazioniGiorno giorno = leggi_osservazioni(stazione.tipo, dir.prefisso("data"),
-                                                             "012025", "005", etichette, minuti);
-        canvas::Canvas area;
-        canvas::imposta_dimensioni_e_scala(area);
-        std::vector<DrawnShape> forme;
-        area.record_to(&forme);
-        const Disegnati disegnati = disegna_osservazioni(area, giorno.sondaggi);
-        area.record_to(nullptr);
-        EXPECT_EQ(disegnati.valori + disegnati.assenze, static_cast<int>(giorno.sondaggi.size()));
-        return forme;
+        if (stazione.tipo_stazione == 0) return {};
+        return leggi_osservazioni(stazione.tipo_stazione, dir.prefisso("data"), "012025", "005");
     }
-    static std::vector<DrawnShape> di(const std::vector<DrawnShape>& forme, DrawnShape::Kind k) {
-        std::vector<DrawnShape> out;
-        for (const auto& f : forme) {
-            if (f.kind == k) out.push_back(f);
+    std::vector<Segno> disegna() { return segni_osservazioni(leggi().sondaggi); }
+    static std::vector<Segno> di(const std::vector<Segno>& segni, Segno::Tipo t) {
+        std::vector<Segno> out;
+        for (const auto& s : segni) {
+            if (s.tipo == t) out.push_back(s);
         }
         return out;
     }
@@ -100,25 +84,24 @@ TEST_F(GiornoDiSondaggi, QuarterHourSoundingsOffTheHourAreAllLinked) {
     for (int ora = 0; ora < 3; ++ora) {
         for (int minuto : {5, 20, 35, 50}) sondaggio(ora, minuto, " 4.5");
     }
-    const auto forme = disegna();
-    const auto punti = di(forme, DrawnShape::Kind::circle);
-    const auto linee = di(forme, DrawnShape::Kind::line);
+    const auto segni = disegna();
+    const auto punti = di(segni, Segno::Tipo::punto);
+    const auto linee = di(segni, Segno::Tipo::collegamento);
     ASSERT_EQ(punti.size(), 12u);
     EXPECT_EQ(linee.size(), 11u);  // all but the first point of the day
     const float xs[] = {1, 3, 6, 8, 11, 13, 16, 18, 21, 23, 26, 28};
     for (std::size_t i = 0; i < punti.size(); ++i) {
         EXPECT_EQ(punti[i].x1, xs[i]);
         EXPECT_EQ(punti[i].y1, 45);
-        EXPECT_EQ(punti[i].x2, 2);
-        EXPECT_EQ(punti[i].colour, colori::osservato);
-        EXPECT_TRUE(punti[i].filled);
-        EXPECT_EQ(punti[i].fill, colori::osservato);
     }
     for (std::size_t i = 0; i < linee.size(); ++i) {
         EXPECT_EQ(linee[i].x1, xs[i + 1]);  // from the new point back to the previous one
         EXPECT_EQ(linee[i].x2, xs[i]);
-        EXPECT_EQ(linee[i].colour, colori::osservato);
     }
+    // Each link is drawn right after the point it starts from.
+    EXPECT_EQ(segni[0].tipo, Segno::Tipo::punto);
+    EXPECT_EQ(segni[1].tipo, Segno::Tipo::punto);
+    EXPECT_EQ(segni[2], (Segno{Segno::Tipo::collegamento, 3, 45, 1, 45}));
 }
 
 TEST_F(GiornoDiSondaggi, MinuteZeroIsTriedLastInItsHour) {
@@ -127,11 +110,11 @@ TEST_F(GiornoDiSondaggi, MinuteZeroIsTriedLastInItsHour) {
     for (int ora = 0; ora < 2; ++ora) {
         for (int minuto : {0, 15, 30, 45}) sondaggio(ora, minuto, " 5.0");
     }
-    const auto forme = disegna();
+    const auto segni = disegna();
     std::vector<float> xs;
-    for (const auto& p : di(forme, DrawnShape::Kind::circle)) xs.push_back(p.x1);
+    for (const auto& p : di(segni, Segno::Tipo::punto)) xs.push_back(p.x1);
     EXPECT_EQ(xs, (std::vector<float>{2, 5, 7, 0, 12, 15, 17, 10}));
-    const auto linee = di(forme, DrawnShape::Kind::line);
+    const auto linee = di(segni, Segno::Tipo::collegamento);
     ASSERT_EQ(linee.size(), 4u);
     EXPECT_EQ(linee[0].x1, 5);
     EXPECT_EQ(linee[1].x1, 7);
@@ -150,18 +133,22 @@ TEST_F(GiornoDiSondaggi, ZeroValuesKeywordsAndGapsInTheChainOfLinks) {
     sondaggio(4, 35, " 7.0");  // x 46: not linked, the previous value is 0
     sondaggio(4, 40, "NO  ");  // x 47: tick
     sondaggio(4, 50, " 7.5");  // x 48: linked to 46 across the tick
-    const auto forme = disegna();
+    const auto segni = disegna();
     std::vector<std::pair<float, float>> punti;
-    for (const auto& p : di(forme, DrawnShape::Kind::circle)) punti.push_back({p.x1, p.y1});
+    for (const auto& p : di(segni, Segno::Tipo::punto)) punti.push_back({p.x1, p.y1});
     EXPECT_EQ(punti, (std::vector<std::pair<float, float>>{
                          {17, 30}, {22, 0}, {20, 60}, {41, 20}, {43, 0}, {46, 70}, {48, 75}}));
     std::vector<std::vector<float>> rosse, arancio;
-    for (const auto& l : di(forme, DrawnShape::Kind::line)) {
-        (l.colour == colori::osservato ? rosse : arancio).push_back({l.x1, l.y1, l.x2, l.y2});
-        if (l.colour != colori::osservato) {
-            EXPECT_EQ(l.colour, colori::assenza_strato);
-        }
-    }
+    for (const auto& l : di(segni, Segno::Tipo::collegamento))
+        rosse.push_back({l.x1, l.y1, l.x2, l.y2});
+    for (const auto& l : di(segni, Segno::Tipo::assenza))
+        arancio.push_back({l.x1, l.y1, l.x2, l.y2});
+    // "N/A" is read, and draws nothing.
+    const auto letti = leggi().sondaggi;
+    EXPECT_EQ(std::count_if(
+                  letti.begin(), letti.end(),
+                  [](const Sondaggio& x) { return x.osservazione.tipo == Tipo::non_disponibile; }),
+              1);
     // 22 after 17: 5 apart, no link; 20 after 22: backwards, no link.
     EXPECT_EQ(rosse, (std::vector<std::vector<float>>{{43, 0, 41, 20}, {48, 75, 46, 70}}));
     EXPECT_EQ(arancio, (std::vector<std::vector<float>>{{31, 1, 31, 8}, {47, 1, 47, 8}}));
@@ -172,7 +159,7 @@ TEST_F(GiornoDiSondaggi, LateMinutesMoveToTheNextHoursPosition) {
     sondaggio(11, 0, " 4.0");
     sondaggio(23, 59, " 4.0");
     std::vector<float> xs;
-    for (const auto& p : di(disegna(), DrawnShape::Kind::circle)) xs.push_back(p.x1);
+    for (const auto& p : di(disegna(), Segno::Tipo::punto)) xs.push_back(p.x1);
     EXPECT_EQ(xs, (std::vector<float>{110, 110, 240}));
 }
 
@@ -183,14 +170,40 @@ TEST_F(GiornoDiSondaggi, ShortFilesAreSkippedAndLinesAfterTheEighthIgnored) {
     scrivi(5, 50, test::file_sondaggio("Cind", " 6.0") + std::string(100000, 'x'));
     dir.crea_cartella("data/CN12A_20250050600.TXT");  // a folder where a file belongs
     std::vector<std::pair<float, float>> punti;
-    for (const auto& p : di(disegna(), DrawnShape::Kind::circle)) punti.push_back({p.x1, p.y1});
+    for (const auto& p : di(disegna(), Segno::Tipo::punto)) punti.push_back({p.x1, p.y1});
     EXPECT_EQ(punti, (std::vector<std::pair<float, float>>{{51, 40}, {58, 60}}));
+    // The short files and the folder are told, the folder as unreadable.
+    const auto giorno = leggi();
+    ASSERT_EQ(giorno.saltati.size(), 3u);
+    EXPECT_EQ(giorno.illeggibili, 1);
+    EXPECT_TRUE(giorno.saltati[2].illeggibile);
+    EXPECT_NE(giorno.saltati[0].nota.text.find("fewer than 8 lines"), std::string::npos);
 }
 
 TEST_F(GiornoDiSondaggi, NoStationRecognisedNoFileOpened) {
     scrivi(5, 5, test::file_sondaggio("cind", " 4.0"));  // lower case: no key
     scrivi(5, 20, test::file_sondaggio("cind", " 4.0"));
     EXPECT_TRUE(disegna().empty());
+}
+
+TEST_F(GiornoDiSondaggi, DotsAreFilledLightRedLinksRedAndTicksOrangeOnTheChart) {
+    sondaggio(7, 15, "12.0");   // x 72, 12.0 MHz: column 107, row 84.1
+    sondaggio(7, 30, "16.0");   // x 75, 16.0 MHz: column 110, row 48.7
+    sondaggio(12, 15, " NO ");  // x 122: column 157, rows 189 to 183
+    canvas::Canvas area;
+    canvas::imposta_dimensioni_e_scala(area);
+    const Disegnati disegnati = disegna_osservazioni(area, leggi().sondaggi);
+    EXPECT_EQ(disegnati.valori, 2);
+    EXPECT_EQ(disegnati.assenze, 1);
+    const auto p = test::fotografa(area);
+    EXPECT_EQ(p.at(107, 84), colori::osservato);
+    EXPECT_EQ(p.at(110, 49), colori::osservato);
+    int link = 0;
+    for (int r = 60; r < 73; ++r)
+        link += p.at(108, r) == colori::osservato || p.at(109, r) == colori::osservato;
+    EXPECT_GT(link, 5);
+    EXPECT_EQ(p.at(157, 186), colori::assenza_strato);
+    EXPECT_EQ(test::conta(p, colori::assenza_strato), 7);
 }
 
 }  // namespace

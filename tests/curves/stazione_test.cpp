@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
 
 #include "support/cartella_temporanea.h"
@@ -36,13 +35,12 @@ TEST(SoundingNames, EachKindsSchemeForTheWorkedExamples) {
                             "FN078_2025005071500.TXT",
                             "GT90C_2025005071500.TXT"};
     for (std::int16_t tipo = 1; tipo <= 6; ++tipo) {
-        const auto etichette = etichette_per_tipo(tipo);
-        EXPECT_EQ(nome_sondaggio(tipo, {"d/", "012025", "005", etichette[7], "15"}),
+        EXPECT_EQ(NomiSondaggio(tipo, "d/", "012025", "005").nome({7, 15}),
                   std::string("d/") + attesi[tipo - 1]);
     }
-    EXPECT_EQ(nome_sondaggio(1, {"", "122024", "366", l1[23], "00"}), "24366X00.TXT");
-    EXPECT_EQ(nome_sondaggio(2, {"", "122024", "366", l2[23], "00"}), "CN12A_20243662300.TXT");
-    EXPECT_EQ(nome_sondaggio(0, {"", "122024", "366", "", "00"}), "");
+    EXPECT_EQ(NomiSondaggio(1, "", "122024", "366").nome({23, 0}), "24366X00.TXT");
+    EXPECT_EQ(NomiSondaggio(2, "", "122024", "366").nome({23, 0}), "CN12A_20243662300.TXT");
+    EXPECT_EQ(NomiSondaggio(0, "", "122024", "366").nome({23, 0}), "");
 }
 
 TEST(StationRecognition, FromTheFirstFileOfTheDataFolderThatHoldsAKey) {
@@ -64,7 +62,8 @@ TEST(StationRecognition, FromTheFirstFileOfTheDataFolderThatHoldsAKey) {
         dir.scrivi(std::string("data/") + c.nome, c.contenuto);
         dir.scrivi("data/.hidden", "Cind");
         const StazioneTrovata s = trova_stazione(dir.prefisso("data"));
-        EXPECT_EQ(s.tipo, c.tipo) << c.contenuto;
+        EXPECT_EQ(s.tipo_stazione, c.tipo) << c.contenuto;
+        EXPECT_EQ(s.esaminati, 1);
         EXPECT_EQ(s.illeggibili, 0);
         // A station found says nothing; none found says why, the file's line first.
         EXPECT_EQ(s.avvisi.size(), c.tipo == 0 ? 2u : 0u) << c.contenuto;
@@ -75,12 +74,14 @@ TEST(StationRecognition, FromTheFirstFileOfTheDataFolderThatHoldsAKey) {
     dir.scrivi("data/Thumbs.db", std::string("\0\1binary", 8));
     dir.scrivi("data/CN12A_20250050715.TXT", "Cind\r\n");
     const StazioneTrovata s = trova_stazione(dir.prefisso("data"));
-    EXPECT_EQ(s.tipo, 2);
+    EXPECT_EQ(s.tipo_stazione, 2);
+    EXPECT_EQ(s.etichette_ore[23], "23");
     for (const auto& a : s.avvisi)
         EXPECT_NE(a.text.find("holds no station key; skipped"), std::string::npos);
 
     const StazioneTrovata assente = trova_stazione(dir.prefisso("missing"));
-    EXPECT_EQ(assente.tipo, 0);
+    EXPECT_EQ(assente.tipo_stazione, 0);
+    EXPECT_EQ(assente.esaminati, 0);
     EXPECT_EQ(assente.illeggibili, 1);  // the data folder is expected to be there
     ASSERT_EQ(assente.avvisi.size(), 1u);
     EXPECT_EQ(assente.avvisi[0].text.rfind("cannot list: ", 0), 0u);
@@ -99,27 +100,15 @@ TEST(SoundingNames, OneRoomForTheWholeDayGivesEveryNameInTriedOrder) {
          "data/ES056_2025005010100.TXT", "data/ES056_2025005230000.TXT"},
     };
     for (const Caso& c : casi) {
-        const auto etichette = etichette_per_tipo(c.tipo);
         NomiSondaggio nomi(c.tipo, "data/", "012025", "005");
         std::vector<std::string> giorno;
-        for (int ora = 0; ora < 24; ++ora) {
-            for (int m = 1; m <= 60; ++m) {
-                char minuto[4];
-                std::snprintf(minuto, sizeof minuto, "%02d", m % 60);  // slot 60 is minute 00
-                giorno.push_back(nomi.nome(etichette[std::size_t(ora)], minuto));
-            }
-        }
+        for (const OraMinuto quando : ordine_sondaggi()) giorno.push_back(nomi.nome(quando));
         EXPECT_EQ(giorno[0], c.primo);
         EXPECT_EQ(giorno[59], c.mezzanotte);  // minute 00 is tried after minute 59
         EXPECT_EQ(giorno[60], c.dopo);
         EXPECT_EQ(giorno[1439], c.ultimo);
         EXPECT_EQ(std::set<std::string>(giorno.begin(), giorno.end()).size(), 1440u) << c.tipo;
     }
-    // A label of another length starts the name's tail afresh.
-    NomiSondaggio nomi(2, "", "012025", "005");
-    EXPECT_EQ(nomi.nome("07", "15"), "CN12A_20250050715.TXT");
-    EXPECT_EQ(nomi.nome("7", "15"), "CN12A_2025005715.TXT");
-    EXPECT_EQ(nomi.nome("07", "15"), "CN12A_20250050715.TXT");
 }
 
 }  // namespace

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 
-#include "batch/registro.h"
 #include "platform/file_system.h"
+#include "reports/registro.h"
 #include "support/cartella_temporanea.h"
 #include "support/gif.h"
 #include "support/processo.h"
@@ -191,12 +192,41 @@ TEST_F(Stazione, TheLogKeepsEachRunsReportWithinItsBoundAndNeverChangesTheRun) {
         << cartella.err;
 }
 
+#ifndef _WIN32
+
+TEST_F(Stazione, TheLogIsNeverReadOrWrittenThroughALink) {
+    // A link planted at the log's name, to a file the run may read.
+    test::CartellaTemporanea altrove;
+    const fs::path segreto = altrove.scrivi("shadow", "root:secret\n");
+    fs::create_symlink(segreto, dir.percorso() / "ftes-charts.log");
+    const test::Esito e =
+        esegui(dir.percorso(), "--date 2025-01-05 --log ftes-charts.log --verbose");
+    EXPECT_EQ(e.stato, 0);
+    EXPECT_EQ(test::leggi_file(segreto), "root:secret\n");
+    const fs::path log = dir.percorso() / "ftes-charts.log";
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(log)));
+    EXPECT_EQ(test::leggi_file(log).find("secret"), std::string::npos);
+    EXPECT_NE(e.err.find("a link stood there; it was not followed"), std::string::npos) << e.err;
+}
+
+#endif
+
 TEST_F(Stazione, FailedExportsGiveStatusOneAndVerboseSaysWhy) {
     fs::remove_all(dir.percorso() / "web");
     fs::remove(dir.percorso() / "base" / "012025.txt");
+    // Without --verbose, one line says why.
+#ifdef _WIN32
+    const int cartella_mancante = 3;  // ERROR_PATH_NOT_FOUND
+#else
+    const int cartella_mancante = ENOENT;
+#endif
     const test::Esito quieto = esegui(dir.percorso(), "--date 2025-01-05");
     EXPECT_EQ(quieto.stato, 1);
-    EXPECT_EQ(quieto.err, "");
+    EXPECT_EQ(quieto.err,
+              "ftes-charts: 6 of 6 charts not published or not archived; the first: 31/12/2024 "
+              "plotftEs1.gif: 0 values, 0 no-layer, forecast missing, not published (current GIF: "
+              "cannot create a file in the target folder (" +
+                  test::testo_errore_sistema(cartella_mancante) + "))" + platform::text_line_end);
     const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     EXPECT_EQ(e.stato, 1);
     EXPECT_NE(e.err.find(test::nativo("forecast curve: base/012025.txt: cannot open")),
@@ -214,12 +244,17 @@ TEST_F(Stazione, FailedExportsGiveStatusOneAndVerboseSaysWhy) {
               std::string::npos)
         << stazione.err;
 
+    // Without a configuration the run does nothing, and says so in one line even without
+    // --verbose: it writes nothing into the folder it was started in, nor its log.
     fs::remove(dir.percorso() / "varnel.ini");
-    const test::Esito senza = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
-    EXPECT_NE(senza.err.find("configuration: " + dir.prefisso() + "varnel.ini"), std::string::npos)
-        << senza.err;
-    // Without a configuration every name is relative to the current directory.
-    EXPECT_TRUE(fs::exists(dir.percorso() / "plotftEs6.gif"));
+    const auto prima = test::nomi_in(dir.percorso());
+    const test::Esito senza = esegui(dir.percorso(), "--date 2025-01-05 --log x.log --manifest");
+    EXPECT_EQ(senza.stato, 1);
+    EXPECT_EQ(senza.err, "ftes-charts: configuration: " + dir.prefisso() +
+                             "varnel.ini: cannot open: not found; nothing written (start the run "
+                             "in the station folder, the one that holds varnel.ini)" +
+                             platform::text_line_end);
+    EXPECT_EQ(test::nomi_in(dir.percorso()), prima);
 }
 
 }  // namespace

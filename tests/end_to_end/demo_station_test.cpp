@@ -39,9 +39,9 @@ TEST(DemoStation, SoundingFilesTheBatchReadsAndChartsOnEveryDay) {
         const std::string testo = test::leggi_file(f.path());
         ASSERT_NE(testo.find("\r\n"), std::string::npos);
         ASSERT_EQ(testo.find('\n'), testo.find("\r\n") + 1);  // CR LF line ends
-        platform::LineReader r(f.path().string());
+        platform::LineReader r(platform::LineReader::InMemory{}, testo);
         std::vector<std::string> righe;
-        while (auto l = r.next_line()) righe.push_back(*l);
+        for (auto l = r.next_line(); l && *l; l = r.next_line()) righe.push_back(**l);
         ASSERT_GE(righe.size(), 8u) << f.path();
         EXPECT_EQ(tipo_da_chiave(righe[0]), 2);
         const Osservazione o = leggi_osservazione(righe[7]);

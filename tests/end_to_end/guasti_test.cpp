@@ -5,6 +5,7 @@
 // own. Faults that cannot be made for real are made by strace, which fails one call on one path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <sstream>
@@ -67,49 +68,52 @@ TEST_F(Guasti, AnInputThereButUnreadableIsToldInTheSystemsWordsAndKeepsTheArchiv
          "openat",
          "EIO",
          "observed values: " + sondaggio + ": cannot open: Input/output error; skipped",
-         oggi + "1 values, 1 no-layer, 1 unreadable, forecast drawn, published, archive copy kept"},
+         oggi + "1 values, 1 no-layer, 1 unreadable, forecast drawn, published, archive copy kept "
+                "(1 input file of this day could not be read)"},
         {{sondaggio},
          "read",
          "EIO",
          "observed values: " + sondaggio + ": cannot read: Input/output error; skipped",
-         oggi + "1 values, 1 no-layer, 1 unreadable, forecast drawn, published, archive copy kept"},
+         oggi + "1 values, 1 no-layer, 1 unreadable, forecast drawn, published, archive copy kept "
+                "(1 input file of this day could not be read)"},
         {{sondaggio},
          "openat",
          "ESTALE",
          "observed values: " + sondaggio + ": cannot open: Stale file handle; skipped",
-         oggi + "1 values, 1 no-layer, 1 unreadable, forecast drawn, published, archive copy kept"},
+         oggi + "1 values, 1 no-layer, 1 unreadable, forecast drawn, published, archive copy kept "
+                "(1 input file of this day could not be read)"},
         {{"base/012025.txt"},
          "openat",
          "EACCES",
          "forecast curve: base/012025.txt: cannot open: Permission denied; no forecast drawn",
          oggi + "2 values, 1 no-layer, 1 unreadable, forecast missing, published, "
-                "archive copy kept"},
+                "archive copy kept (1 input file of this day could not be read)"},
         {{"base/012025.txt"},
          "read",
          "EIO",
          "forecast curve: base/012025.txt: cannot read: Input/output error; no forecast drawn",
          oggi + "2 values, 1 no-layer, 1 unreadable, forecast missing, published, "
-                "archive copy kept"},
+                "archive copy kept (1 input file of this day could not be read)"},
         // Whichever of the station's files is listed first cannot be opened or read, nor can
         // the others.
         {tutti, "openat", "EIO", ": cannot open: Input/output error; skipped",
          oggi + "0 values, 0 no-layer, 3 unreadable, forecast drawn, published, "
-                "archive copy kept"},
+                "archive copy kept (3 input files of this day could not be read)"},
         {tutti, "read", "EIO", ": cannot read: Input/output error; skipped",
          oggi + "0 values, 0 no-layer, 3 unreadable, forecast drawn, published, "
-                "archive copy kept"},
+                "archive copy kept (3 input files of this day could not be read)"},
         {{"data/"},
          "openat",
          "EACCES",
          "station: data/: cannot list: Permission denied; no observed values drawn",
          oggi + "0 values, 0 no-layer, 1 unreadable, forecast drawn, published, "
-                "archive copy kept"},
+                "archive copy kept (1 input file of this day could not be read)"},
         {{"data"},
          "getdents64",
          "EIO",
          "station: data/: cannot list: Input/output error",
          oggi + "0 values, 0 no-layer, 1 unreadable, forecast drawn, published, "
-                "archive copy kept"},
+                "archive copy kept (1 input file of this day could not be read)"},
     };
     for (const Guasto& c : casi) {
         const std::string quale = c.chiamata + " " + c.errore + " on " + c.percorsi[0];
@@ -164,6 +168,19 @@ TEST_F(Guasti, CheckTellsASoundingFolderThatCannotBeListedInTheSystemsWords) {
         << e.out;
 }
 
+TEST_F(Guasti, CheckTellsAFolderWhoseFileSystemGivesNoLock) {
+    const auto strace = test::strace_utilizzabile();
+    if (!strace) GTEST_SKIP() << "strace is not installed or cannot trace here";
+    const test::Esito e = test::esegui_con_guasto(*strace, dir.percorso(), {}, "flock", "ENOLCK",
+                                                  "--check --date 2025-01-05");
+    EXPECT_EQ(e.stato, 1);
+    EXPECT_NE(
+        e.out.find("is on a file system that gives no lock: " + test::testo_errore_sistema(ENOLCK)),
+        std::string::npos)
+        << e.out;
+    EXPECT_NE(e.out.find("fix: keep the folder on a disk that gives locks"), std::string::npos);
+}
+
 TEST_F(Guasti, AStrayFileListedFirstIsPassedOverUpToTheBound) {
     // On a tmpfs the newest entry of a folder is listed first: the stray file is made last.
     if (!fs::is_directory("/dev/shm")) GTEST_SKIP() << "no tmpfs at /dev/shm";
@@ -179,20 +196,91 @@ TEST_F(Guasti, AStrayFileListedFirstIsPassedOverUpToTheBound) {
     EXPECT_EQ(riepilogo(e.err, "05/01/2025"),
               "05/01/2025 plotftEs6.gif: 2 values, 1 no-layer, forecast drawn, published");
 
-    // Past the first 64 files the station is no longer looked for.
+    // Past the first 64 files the station is no longer looked for: a data folder that holds
+    // files but no station is no success, and the archive copies stay as they were.
     for (int i = 0; i < 64; ++i) memoria.scrivi("data/note" + std::to_string(i) + ".txt", "x");
     const test::Esito oltre = esegui(memoria.percorso(), "--date 2025-01-05 --verbose");
-    EXPECT_EQ(oltre.stato, 0);
+    EXPECT_EQ(oltre.stato, 3);
     EXPECT_NE(oltre.err.find("station: data/: none of its first 64 files holds a station key in "
                              "its first line; no observed values drawn"),
               std::string::npos)
         << oltre.err;
     EXPECT_EQ(riepilogo(oltre.err, "05/01/2025"),
-              "05/01/2025 plotftEs6.gif: 0 values, 0 no-layer, forecast drawn, published, "
-              "archive copy kept");
+              "05/01/2025 plotftEs6.gif: 0 values, 0 no-layer, no station recognised, forecast "
+              "drawn, published, archive copy kept (no station recognised)");
+    // Without --verbose, one line says so.
+    const test::Esito quieto = esegui(memoria.percorso(), "--date 2025-01-05");
+    EXPECT_EQ(quieto.err,
+              "ftes-charts: every chart published, but no station recognised; station: data/: "
+              "none of its first 64 files holds a station key in its first line; no observed "
+              "values drawn\n");
+}
+
+TEST_F(Guasti, AnArchiveCopyInPlaceButNotFlushedIsSaidToBe) {
+    const auto strace = test::strace_utilizzabile();
+    if (!strace) GTEST_SKIP() << "strace is not installed or cannot trace here";
+    dir.scrivi("data/CN12A_20250051000.TXT", test::file_sondaggio("Cind", " 9.0"));
+    // The archive folder's flush fails after each copy's rename (its index, renamed before,
+    // flushes).
+    const test::Esito e =
+        test::esegui_con_guasto(*strace, dir.percorso(), {"base/previous_ftEs_plots"}, "fsync",
+                                "EIO:when=2+2", "--date 2025-01-05 --verbose");
+    EXPECT_EQ(e.stato, 1) << e.err;
+    EXPECT_EQ(riepilogo(e.err, "05/01/2025"),
+              "05/01/2025 plotftEs6.gif: 3 values, 1 no-layer, forecast drawn, published, archive "
+              "copy in place but not flushed (in place, but its folder could not be flushed: "
+              "Input/output error)");
+    // The copy is the new chart, as its summary says.
+    EXPECT_TRUE(archivi().at("base/previous_ftEs_plots/2025005.gif") ==
+                test::leggi_file(web() / "plotftEs6.gif"));
+}
+
+#ifdef FTES_INTERRUTTORE
+
+TEST_F(Guasti, AManifestThatCannotBeWrittenLeavesNoneThatTellsOfOtherCharts) {
+    ASSERT_EQ(esegui(dir.percorso(), "--date 2025-01-04 --manifest").stato, 0);
+    ASSERT_TRUE(fs::exists(web() / "plotftEs.json"));
+    // The new manifest cannot take its name (a full disk, an I/O error): the old one goes.
+    const test::Esito e = test::esegui_programma(
+        FTES_BINARY, {"--date", "2025-01-05", "--manifest", "--verbose"}, dir.percorso(),
+        {"LD_PRELOAD=" FTES_INTERRUTTORE,
+         "FTES_GUASTO=rename:plotftEs.json:" + std::to_string(ENOSPC),
+         "ASAN_OPTIONS=verify_asan_link_order=0"});
+    EXPECT_EQ(e.stato, 0) << e.err;
+    EXPECT_NE(e.err.find("ftes-charts: manifest: " + test::nativo("web/plotftEs.json") +
+                         ": cannot write: " + test::testo_errore_sistema(ENOSPC) +
+                         "; the old one is removed"),
+              std::string::npos)
+        << e.err;
+    EXPECT_FALSE(fs::exists(web() / "plotftEs.json"));
 }
 
 #endif
+
+#endif
+
+TEST_F(Guasti, AManifestThatCanNeitherBeWrittenNorRemovedFailsTheRun) {
+    // A folder at the manifest's name: no file can replace it, and it is no file to remove.
+    dir.crea_cartella("web/plotftEs.json/x");
+    const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --manifest");
+    EXPECT_EQ(e.stato, 1);
+    EXPECT_EQ(std::count(e.err.begin(), e.err.end(), '\n'), 1) << e.err;
+    EXPECT_NE(e.err.find("ftes-charts: manifest: " + test::nativo("web/plotftEs.json") +
+                         ": cannot write: "),
+              std::string::npos)
+        << e.err;
+    EXPECT_NE(e.err.find("; nor remove the old one: "), std::string::npos) << e.err;
+    // Without --manifest, a run removes the manifest an earlier run left: it tells of other
+    // charts now.
+    fs::remove_all(web() / "plotftEs.json");
+    ASSERT_EQ(esegui(dir.percorso(), "--date 2025-01-04 --manifest").stato, 0);
+    ASSERT_EQ(esegui(dir.percorso(), "--date 2025-01-05").stato, 0);
+    EXPECT_FALSE(fs::exists(web() / "plotftEs.json"));
+    // A backfill changes no current chart, and leaves the manifest alone.
+    ASSERT_EQ(esegui(dir.percorso(), "--date 2025-01-05 --manifest").stato, 0);
+    ASSERT_EQ(esegui(dir.percorso(), "--backfill 2025-01-01").stato, 0);
+    EXPECT_TRUE(fs::exists(web() / "plotftEs.json"));
+}
 
 TEST_F(Guasti, TheArchiveIsKeptWithoutDataWrittenWhereItLacksAndReplacedWithNewData) {
     const auto oggi = [](const test::Esito& e) { return riepilogo(e.err, "05/01/2025"); };
@@ -202,7 +290,7 @@ TEST_F(Guasti, TheArchiveIsKeptWithoutDataWrittenWhereItLacksAndReplacedWithNewD
     EXPECT_EQ(via.stato, 3);
     EXPECT_EQ(oggi(via),
               "05/01/2025 plotftEs6.gif: 0 values, 0 no-layer, 1 unreadable, forecast "
-              "drawn, published, archive copy kept");
+              "drawn, published, archive copy kept (1 input file of this day could not be read)");
     EXPECT_NE(via.err.find(test::nativo("export: archive GIF: base/previous_ftEs_plots/2025005.gif"
                                         ": kept as it is: 1 input file of this day could not be "
                                         "read")),
@@ -220,8 +308,8 @@ TEST_F(Guasti, TheArchiveIsKeptWithoutDataWrittenWhereItLacksAndReplacedWithNewD
     EXPECT_EQ(vuota.stato, 0);
     EXPECT_EQ(oggi(vuota),
               "05/01/2025 plotftEs6.gif: 0 values, 0 no-layer, forecast drawn, "
-              "published, archive copy kept");
-    EXPECT_NE(vuota.err.find("kept as it is: this chart shows no observation"), std::string::npos);
+              "published, archive copy kept (2 values in the copy, 0 now)");
+    EXPECT_NE(vuota.err.find("kept as it is: 2 values in the copy, 0 now"), std::string::npos);
     EXPECT_EQ(archivi(), archivio_iniziale);
     // A day without a copy gets its empty chart: the station was off.
     fs::remove(archivio() / "2025001.gif");
@@ -237,16 +325,27 @@ TEST_F(Guasti, TheArchiveIsKeptWithoutDataWrittenWhereItLacksAndReplacedWithNewD
     EXPECT_EQ(oggi(di_nuovo),
               "05/01/2025 plotftEs6.gif: 3 values, 1 no-layer, forecast drawn, published");
     const auto dopo = archivi();
-    EXPECT_NE(dopo.at("base/previous_ftEs_plots/2025005.gif"),
-              archivio_iniziale.at("base/previous_ftEs_plots/2025005.gif"));
-    EXPECT_EQ(dopo.at("base/previous_ftEs_plots/2025004.gif"),
-              archivio_iniziale.at("base/previous_ftEs_plots/2025004.gif"));
-    // A backfill is the operator's redraw: it replaces even an empty day's copy.
+    const std::string copia = "base/previous_ftEs_plots/2025005.gif";
+    EXPECT_TRUE(dopo.at(copia) != archivio_iniziale.at(copia));
+    EXPECT_TRUE(dopo.at("base/previous_ftEs_plots/2025004.gif") ==
+                archivio_iniziale.at("base/previous_ftEs_plots/2025004.gif"));
+    // A backfill keeps the record as well: the soundings gone, the copy stays as it was...
     fs::remove_all(dir.percorso() / "data");
     dir.crea_cartella("data");
-    EXPECT_EQ(esegui(dir.percorso(), "--backfill 2025-01-05").stato, 0);
-    EXPECT_NE(archivi().at("base/previous_ftEs_plots/2025005.gif"),
-              dopo.at("base/previous_ftEs_plots/2025005.gif"));
+    const test::Esito recupero = esegui(dir.percorso(), "--backfill 2025-01-05 --verbose");
+    EXPECT_EQ(recupero.stato, 0);
+    EXPECT_NE(recupero.err.find("2025005.gif: 0 values, 0 no-layer, forecast drawn, archive copy "
+                                "kept (3 values in the copy, 0 now)"),
+              std::string::npos)
+        << recupero.err;
+    EXPECT_TRUE(archivi() == dopo);
+    // ...unless the operator says --replace.
+    const test::Esito sostituito = esegui(dir.percorso(), "--backfill 2025-01-05 --replace -v");
+    EXPECT_EQ(sostituito.stato, 0);
+    EXPECT_NE(sostituito.err.find("2025005.gif: 0 values, 0 no-layer, forecast drawn, replaced"),
+              std::string::npos)
+        << sostituito.err;
+    EXPECT_TRUE(archivi().at(copia) != dopo.at(copia));
 }
 
 TEST_F(Guasti, AMissingArchiveFolderIsNamedWithItsFixAndTheCurrentChartsStillPublished) {

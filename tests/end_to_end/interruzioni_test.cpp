@@ -11,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "batch/archivio.h"
 #include "support/stazione_di_prova.h"
 
 namespace ftes {
@@ -68,24 +69,44 @@ TEST_F(Interruzioni, TheArchiveIsOnTheDiskBeforeItsRenameAndItsFolderRightAfter)
                              aperti[r.substr(parentesi + 1, r.find(')') - parentesi - 1)]);
         } else if (nome.starts_with("rename") && esito == "0") {
             const std::size_t terza = r.find('"', r.find('"', virgolette + 1) + 1);
-            eventi.push_back("rename " + primo + " " +
+            // A temporary's name carries its run's mark: ".NAME.MARK.tmp" is told as ".NAME".
+            std::string da = primo;
+            if (da.ends_with(".tmp")) da.resize(da.size() - 4 - 17);
+            eventi.push_back("rename " + da + " " +
                              r.substr(terza + 1, r.find('"', terza + 1) - terza - 1));
         }
     }
+    const auto temporaneo = [](const std::string& ev) {
+        // "fdatasync base/x/.NAME.MARK.tmp" as "fdatasync base/x/.NAME"
+        return ev.ends_with(".tmp") ? ev.substr(0, ev.size() - 4 - 17) : ev;
+    };
+    const std::string cartella = "base/previous_ftEs_plots/";
     for (const char* giorno : {"2024366", "2025001", "2025002", "2025003", "2025004", "2025005"}) {
-        const std::string gif = std::string("base/previous_ftEs_plots/") + giorno + ".gif";
-        const std::string temp = std::string("base/previous_ftEs_plots/.") + giorno + ".gif.tmp";
+        const std::string gif = cartella + giorno + ".gif";
+        const std::string temp = cartella + "." + giorno + ".gif";
         const auto dove = std::find(eventi.begin(), eventi.end(), "rename " + temp + " " + gif);
         ASSERT_NE(dove, eventi.end()) << gif;
         ASSERT_NE(dove, eventi.begin());
-        EXPECT_EQ(*(dove - 1), "fdatasync " + temp) << gif;
+        EXPECT_EQ(temporaneo(*(dove - 1)), "fdatasync " + temp) << gif;
         ASSERT_NE(dove + 1, eventi.end());
-        EXPECT_EQ(*(dove + 1), "fsync base/previous_ftEs_plots/") << gif;
+        EXPECT_EQ(*(dove + 1), "fsync " + cartella) << gif;
+        // Its entry in the archive's index is on the disk before it: flushed, renamed, and its
+        // folder flushed.
+        const std::string indice = cartella + (giorno[3] == '4' ? "2024-12" : "2025-01") + ".json";
+        ASSERT_GE(dove - eventi.begin(), 4);
+        EXPECT_EQ(*(dove - 2), "fsync " + cartella) << gif;
+        EXPECT_EQ(*(dove - 3),
+                  "rename " + cartella + "." + indice.substr(cartella.size()) + " " + indice)
+            << gif;
+        EXPECT_EQ(temporaneo(*(dove - 4)),
+                  "fdatasync " + cartella + "." + indice.substr(cartella.size()))
+            << gif;
     }
-    // The current charts are rewritten by every run and not flushed.
+    // The current charts are rewritten by every run and not flushed: the six copies and the six
+    // writes of their index are.
     EXPECT_EQ(std::count_if(eventi.begin(), eventi.end(),
                             [](const std::string& ev) { return ev.starts_with("fdatasync"); }),
-              6);
+              12);
 }
 
 TEST_F(Interruzioni, AKillAtAnyMomentLeavesEveryChartWholeAndTheNextRunTidiesUp) {
@@ -100,13 +121,21 @@ TEST_F(Interruzioni, AKillAtAnyMomentLeavesEveryChartWholeAndTheNextRunTidiesUp)
     test::copia_cartella(dir.percorso(), modello);
     ASSERT_EQ(esegui(dir.percorso(), "--date 2025-01-05").stato, 0);
     const auto nuovi = pubblicati();
-    for (const auto& [nome, byte] : nuovi) ASSERT_NE(byte, vecchi.at(nome)) << nome;
+    for (const auto& [nome, byte] : nuovi) ASSERT_TRUE(byte != vecchi.at(nome)) << nome;
+    std::map<std::string, VoceArchivio> voci_nuove;
+    for (const char* mese : {"2024-12", "2025-01"}) {
+        for (const VoceArchivio& v :
+             leggi_indice(test::leggi_file(archivio() / (std::string(mese) + ".json")))) {
+            voci_nuove[v.file] = v;
+        }
+    }
 
     // Kill points across a run: every rename, flush, write and lock, the removals, and opens
     // from the first to the last.
     std::vector<std::string> punti;
-    for (int n = 1; n <= 12; ++n) punti.push_back("rename:" + std::to_string(n));
-    for (int n = 1; n <= 6; ++n) {
+    // Six current charts, and six archive copies each after its index.
+    for (int n = 1; n <= 18; ++n) punti.push_back("rename:" + std::to_string(n));
+    for (int n = 1; n <= 12; ++n) {
         punti.push_back("fdatasync:" + std::to_string(n));
         punti.push_back("fsync:" + std::to_string(n));
     }
@@ -132,6 +161,20 @@ TEST_F(Interruzioni, AKillAtAnyMomentLeavesEveryChartWholeAndTheNextRunTidiesUp)
             EXPECT_TRUE(byte == vecchi.at(nome) || byte == nuovi.at(nome))
                 << "killed at " << punto << ": " << nome << " is neither whole chart";
         }
+        // The index never tells of less than a copy in place holds: a copy already the new
+        // chart has its new entry.
+        for (const char* mese : {"2024-12", "2025-01"}) {
+            for (const VoceArchivio& v :
+                 leggi_indice(test::leggi_file(archivio() / (std::string(mese) + ".json")))) {
+                const std::string nome = "base/previous_ftEs_plots/" + v.file;
+                if (dopo.at(nome) == nuovi.at(nome)) {
+                    EXPECT_TRUE(v == voci_nuove.at(v.file) ||
+                                (v.valori == voci_nuove.at(v.file).valori &&
+                                 v.assenze == voci_nuove.at(v.file).assenze))
+                        << "killed at " << punto << ": the index of " << v.file;
+                }
+            }
+        }
         const auto e2 = esegui(dir.percorso(), "--date 2025-01-05");
         EXPECT_EQ(e2.stato, 0) << punto;
         EXPECT_EQ(pubblicati(), nuovi) << "after " << punto;
@@ -141,13 +184,18 @@ TEST_F(Interruzioni, AKillAtAnyMomentLeavesEveryChartWholeAndTheNextRunTidiesUp)
 }
 
 TEST_F(Interruzioni, TemporariesOfAKilledBackfillAreSweptByTheNextRunThatWritesThere) {
-    // Killed just before the archive copy of its third day takes its name.
+    // Killed just before the archive copy of its third day takes its name (each day's index
+    // is renamed into place before its copy).
     const auto e = test::esegui_programma(FTES_BINARY, {"--backfill", "2017-05-20..2017-05-25"},
                                           dir.percorso(),
-                                          {"LD_PRELOAD=" FTES_INTERRUTTORE, "FTES_UCCIDI=rename:3",
+                                          {"LD_PRELOAD=" FTES_INTERRUTTORE, "FTES_UCCIDI=rename:6",
                                            "ASAN_OPTIONS=verify_asan_link_order=0"});
     ASSERT_EQ(e.stato, -1);
-    ASSERT_EQ(avanzi(), (std::set<std::string>{".2017142.gif.tmp", "grafico6.bmp"}));
+    const auto rimasti = avanzi();
+    ASSERT_EQ(rimasti.size(), 2u);
+    EXPECT_TRUE(rimasti.begin()->starts_with(".2017142.gif.") &&
+                rimasti.begin()->ends_with(".tmp"));
+    EXPECT_TRUE(rimasti.rbegin()->starts_with("grafico6.") && rimasti.rbegin()->ends_with(".bmp"));
     // No daily run ever writes that day again; it removes the temporary all the same.
     const auto giornaliera = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     EXPECT_EQ(giornaliera.stato, 0);

@@ -41,14 +41,16 @@ TEST_F(Recupero, EachDayIsTheDailyRunsChartPublishedOnlyAsItsArchiveCopy) {
     EXPECT_EQ(test::nomi_in(web()), std::set<std::string>{"plotftEs1.gif"});
     EXPECT_EQ(test::leggi_file(web() / "plotftEs1.gif"), "the live chart");
     EXPECT_EQ(test::nomi_in(archivio()),
-              (std::set<std::string>{"2024365.gif", "2024366.gif", "2025001.gif", "2025002.gif",
-                                     "2025003.gif", "2025004.gif", "2025005.gif", "2025006.gif"}));
+              (std::set<std::string>{"2024-12.json", "2024365.gif", "2024366.gif", "2025-01.json",
+                                     "2025001.gif", "2025002.gif", "2025003.gif", "2025004.gif",
+                                     "2025005.gif", "2025006.gif"}));
     for (const auto& f :
          fs::directory_iterator(giornaliera.percorso() / "base" / "previous_ftEs_plots")) {
+        if (f.path().extension() != ".gif") continue;
         EXPECT_EQ(test::leggi_file(archivio() / f.path().filename()), test::leggi_file(f.path()))
             << f.path().filename();
     }
-    EXPECT_EQ(test::nomi_in(base()), (std::set<std::string>{"012025.txt", "previous_ftEs_plots"}));
+    EXPECT_EQ(avanzi(), std::set<std::string>{});
 
     // One summary line a day, oldest first: December has no forecast, 5 January two values
     // and one "NO".

@@ -61,6 +61,25 @@ TEST_F(Sicurezza, PlantedLinksAndPipesAreReplacedNeverWrittenThrough) {
     EXPECT_EQ(avanzi(), std::set<std::string>{});
 }
 
+TEST_F(Sicurezza, FoldersAtTemporaryNamesGoWhenEmptyAndAreNamedWithTheirFixOtherwise) {
+    dir.crea_cartella("base/previous_ftEs_plots/.2025005.gif.tmp");
+    dir.crea_cartella("base/previous_ftEs_plots/.2025004.gif.0123456789abcdef.tmp/kept");
+    dir.crea_cartella("web/.plotftEs6.gif.tmp");
+    const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
+    EXPECT_EQ(e.stato, 0) << e.err;
+    EXPECT_EQ(pubblicati().size(), 12u);
+    EXPECT_FALSE(fs::exists(archivio() / ".2025005.gif.tmp"));
+    EXPECT_FALSE(fs::exists(web() / ".plotftEs6.gif.tmp"));
+    EXPECT_TRUE(fs::exists(archivio() / ".2025004.gif.0123456789abcdef.tmp" / "kept"));
+    EXPECT_NE(
+        e.err.find("ftes-charts: tidying up: " +
+                   test::nativo("base/previous_ftEs_plots/.2025004.gif.0123456789abcdef.tmp") +
+                   ": a folder that is not empty stands at a temporary name of the batch; "
+                   "fix: remove it"),
+        std::string::npos)
+        << e.err;
+}
+
 TEST_F(Sicurezza, PipesDevicesAndFoldersInAFilesPlaceNeverHangTheRun) {
     // The data folder also holds a link to /dev/zero and a pipe that may be listed first; a
     // sounding and December's forecast are pipes, another sounding is a folder.

@@ -16,9 +16,7 @@
 #endif
 #include <filesystem>
 #include <set>
-#include <sstream>
 
-#include "batch/form1.h"
 #include "canvas/bmp.h"
 #include "export/lettura_bmp.h"
 #include "export/nomi_file.h"
@@ -30,7 +28,6 @@ namespace ftes {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono;
 
 // A 24-bit BMP, the kind other programs write, of RGB pixels given top row first.
 std::string bmp_24(int w, int h, const std::vector<std::uint8_t>& rgb) {
@@ -52,151 +49,33 @@ std::string bmp_24(int w, int h, const std::vector<std::uint8_t>& rgb) {
     return b;
 }
 
-// The image component with one step made to fail, as the real control can.
-class ComponenteGuasto : public esportazione::Wpdlx {
-  public:
-    enum class Guasto { carica, chiudi, cancellazione };
-    explicit ComponenteGuasto(Guasto g) : guasto_(g) {}
-    platform::Result<> carica_bmp(const std::string& p) override {
-        bmp_ = p;
-        if (guasto_ == Guasto::carica) return platform::Error{p, "BMP cannot be read"};
-        return Wpdlx::carica_bmp(p);
-    }
-    platform::Result<> chiudi_immagine() override {
-        (void)Wpdlx::chiudi_immagine();
-        if (guasto_ == Guasto::cancellazione && !bmp_.empty()) {
-            // A folder in the BMP's place cannot be deleted as a file.
-            fs::remove(bmp_);
-            fs::create_directories(fs::path(bmp_) / "busy");
-        }
-        if (guasto_ == Guasto::chiudi) return platform::Error{bmp_, "failed"};
-        return {};
-    }
-
-  private:
-    Guasto guasto_;
-    std::string bmp_;
-};
-
-// A station folder whose varnel.ini names base/, data/ and web/.
-class Pubblicazione : public ::testing::Test {
+// A picture loaded in the image component, and a folder for what it writes.
+class Componente : public ::testing::Test {
   protected:
-    Pubblicazione() {
-        dir.scrivi("varnel.ini", "base\r\nbase/\r\ndata\r\ndata/\r\ncharts\r\nweb/\r\n");
-        dir.crea_cartella("base/previous_ftEs_plots");
-        dir.crea_cartella("data");
-        dir.crea_cartella("web");
-    }
-    int esegui(year_month_day oggi, std::unique_ptr<esportazione::Wpdlx> c = nullptr) {
-        test::DirectoryCorrente qui(dir.percorso());
-        Form1 form(oggi, Diagnostica{&diagnostica}, std::move(c));
-        form.caricamento_form();
-        return form.stato_uscita();
-    }
-    // Has the image component hold a picture other than the published charts.
-    void carica_un_altro_grafico(esportazione::Wpdlx& componente) {
+    void carica_un_grafico(esportazione::Wpdlx& componente, canvas::Rgb colore) {
         canvas::Canvas tela;
-        tela.draw_line(0, 0, 285, 230, {255, 0, 0});
-        const std::string bmp = (dir.percorso() / "x.bmp").string();
+        tela.draw_line(0, 0, 285, 230, colore);
+        const std::string bmp = (bmp_dir.percorso() / std::to_string(++bmp_)).string();
         ASSERT_TRUE(tela.capture_bmp(bmp));
         ASSERT_TRUE(componente.carica_bmp(bmp));
     }
-    fs::path base() const { return dir.percorso() / "base"; }
-    fs::path archivio() const { return base() / "previous_ftEs_plots"; }
-    fs::path web() const { return dir.percorso() / "web"; }
-    const std::set<std::string> sei_correnti{"plotftEs1.gif", "plotftEs2.gif", "plotftEs3.gif",
-                                             "plotftEs4.gif", "plotftEs5.gif", "plotftEs6.gif"};
-    const std::set<std::string> sei_bmp{"grafico1.bmp", "grafico2.bmp", "grafico3.bmp",
-                                        "grafico4.bmp", "grafico5.bmp", "grafico6.bmp"};
-    test::CartellaTemporanea dir;
-    std::ostringstream diagnostica;
+    fs::path web() const { return dir.percorso(); }
+    test::CartellaTemporanea dir, bmp_dir;
+    int bmp_ = 0;
 };
-
-TEST_F(Pubblicazione, SixCurrentAndSixArchiveChartsAcrossTheYearEndAndNoBmpLeft) {
-    EXPECT_EQ(esegui(2025y / 1 / 2), 0);
-    EXPECT_EQ(test::nomi_in(web()), sei_correnti);
-    EXPECT_EQ(test::nomi_in(archivio()),
-              (std::set<std::string>{"2024363.gif", "2024364.gif", "2024365.gif", "2024366.gif",
-                                     "2025001.gif", "2025002.gif"}));
-    EXPECT_EQ(test::nomi_in(base()), std::set<std::string>{"previous_ftEs_plots"});
-    for (const auto& nome : sei_correnti) {
-        const auto gif = test::decodifica_gif((web() / nome).string());
-        ASSERT_TRUE(gif) << nome;
-        EXPECT_EQ(gif->larghezza, 286);
-        EXPECT_EQ(gif->altezza, 231);
-    }
-    // The current chart of slot 4 and the archive of its day are the same picture.
-    EXPECT_EQ(test::leggi_file(web() / "plotftEs4.gif"),
-              test::leggi_file(archivio() / "2024366.gif"));
-}
-
-TEST_F(Pubblicazione, NextDayShiftsTheChartsAndKeepsOlderArchives) {
-    ASSERT_EQ(esegui(2025y / 1 / 2), 0);
-    const std::string vecchio = test::leggi_file(archivio() / "2024363.gif");
-    const std::string slot2 = test::leggi_file(web() / "plotftEs2.gif");
-    ASSERT_EQ(esegui(2025y / 1 / 2), 0);  // same day again: the same twelve files
-    EXPECT_EQ(test::nomi_in(web()).size(), 6u);
-    EXPECT_EQ(test::nomi_in(archivio()).size(), 6u);
-    ASSERT_EQ(esegui(2025y / 1 / 3), 0);
-    EXPECT_EQ(test::nomi_in(archivio()).size(), 7u);
-    EXPECT_EQ(test::leggi_file(archivio() / "2024363.gif"), vecchio);
-    EXPECT_EQ(test::leggi_file(web() / "plotftEs1.gif"), slot2);  // 29/12 moved to slot 1
-}
-
-TEST_F(Pubblicazione, EachFailingStepLeavesWhatItsPredecessorsDid) {
-    // Missing archive folder: every slot still publishes its current chart, the BMPs stay.
-    fs::remove(archivio());
-    EXPECT_EQ(esegui(2025y / 1 / 2), 1);
-    EXPECT_EQ(test::nomi_in(web()), sei_correnti);
-    std::set<std::string> attesi = sei_bmp;
-    EXPECT_EQ(test::nomi_in(base()), attesi);
-    EXPECT_NE(diagnostica.str().find("archive GIF"), std::string::npos);
-
-    // Missing chart folder: no current and no archive chart; the BMPs stay.
-    fs::create_directory(archivio());
-    fs::remove_all(web());
-    EXPECT_EQ(esegui(2025y / 1 / 2), 1);
-    EXPECT_TRUE(test::nomi_in(archivio()).empty());
-    attesi.insert("previous_ftEs_plots");
-    EXPECT_EQ(test::nomi_in(base()), attesi);
-
-    // Missing base folder: nothing is written or deleted anywhere.
-    fs::create_directory(web());
-    fs::remove_all(base());
-    EXPECT_EQ(esegui(2025y / 1 / 2), 1);
-    EXPECT_TRUE(test::nomi_in(web()).empty());
-}
-
-TEST_F(Pubblicazione, ComponentFailuresLeaveTheBmp) {
-    using G = ComponenteGuasto::Guasto;
-    EXPECT_EQ(esegui(2025y / 1 / 2, std::make_unique<ComponenteGuasto>(G::carica)), 1);
-    EXPECT_TRUE(test::nomi_in(web()).empty());
-    EXPECT_TRUE(test::nomi_in(archivio()).empty());
-    EXPECT_TRUE(test::nomi_in(base()).contains("grafico1.bmp"));
-
-    for (const G g : {G::chiudi, G::cancellazione}) {
-        fs::remove_all(base());
-        dir.crea_cartella("base/previous_ftEs_plots");
-        // Both charts of every slot are published, so the run succeeds; the BMPs stay.
-        EXPECT_EQ(esegui(2025y / 1 / 2, std::make_unique<ComponenteGuasto>(g)), 0)
-            << diagnostica.str();
-        EXPECT_EQ(test::nomi_in(web()), sei_correnti);
-        EXPECT_EQ(test::nomi_in(archivio()).size(), 6u);
-        EXPECT_TRUE(test::nomi_in(base()).contains("grafico6.bmp"));
-    }
-}
 
 #ifndef _WIN32
 
-TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
-    ASSERT_EQ(esegui(2025y / 1 / 2), 0);
+TEST_F(Componente, AFailedWriteLeavesThePublishedChartByteIdentical) {
+    esportazione::Wpdlx componente;
+    carica_un_grafico(componente, {255, 255, 0});
+    ASSERT_TRUE(componente.salva_gif((web() / "plotftEs6.gif").string()));
     const std::string prima = test::leggi_file(web() / "plotftEs6.gif");
-    ASSERT_FALSE(prima.empty());
+    const auto prima_nomi = test::nomi_in(web());
 
     // A file-size limit stands in for a full disk: the BMP is written first (limit lifted for
     // it by loading it here), then the GIF write runs out of room.
-    esportazione::Wpdlx componente;
-    carica_un_altro_grafico(componente);
+    carica_un_grafico(componente, {255, 0, 0});
     rlimit vecchio{};
     getrlimit(RLIMIT_FSIZE, &vecchio);
     std::signal(SIGXFSZ, SIG_IGN);
@@ -209,22 +88,24 @@ TEST_F(Pubblicazione, AFailedWriteLeavesThePublishedChartByteIdentical) {
     EXPECT_EQ(scritto.error().text,
               "cannot write the GIF (" + std::string(std::strerror(EFBIG)) + ")");
     EXPECT_EQ(test::leggi_file(web() / "plotftEs6.gif"), prima);
-    EXPECT_EQ(test::nomi_in(web()), sei_correnti);  // no temporary file left behind
+    EXPECT_EQ(test::nomi_in(web()), prima_nomi);  // no temporary file left behind
 }
 
 #else
 
-TEST_F(Pubblicazione, AChartHeldOpenIsReplacedOnceLetGoOrLeftByteIdentical) {
-    ASSERT_EQ(esegui(2025y / 1 / 2), 0);
+TEST_F(Componente, AChartHeldOpenIsReplacedOnceLetGoOrLeftByteIdentical) {
+    esportazione::Wpdlx componente;
+    carica_un_grafico(componente, {255, 255, 0});
     const fs::path grafico = web() / "plotftEs6.gif";
+    ASSERT_TRUE(componente.salva_gif(grafico.string()));
     const std::string prima = test::leggi_file(grafico);
+    const auto prima_nomi = test::nomi_in(web());
     // A web server reading the chart, sharing it for reading only.
     const auto tieni = [&] {
         return CreateFileW(grafico.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     };
-    esportazione::Wpdlx componente;
-    carica_un_altro_grafico(componente);
+    carica_un_grafico(componente, {255, 0, 0});
 
     HANDLE aperto = tieni();
     ASSERT_NE(aperto, INVALID_HANDLE_VALUE);
@@ -236,7 +117,7 @@ TEST_F(Pubblicazione, AChartHeldOpenIsReplacedOnceLetGoOrLeftByteIdentical) {
         << rifiutato.error().text;
     CloseHandle(aperto);
     EXPECT_EQ(test::leggi_file(grafico), prima);
-    EXPECT_EQ(test::nomi_in(web()), sei_correnti);  // no temporary file left behind
+    EXPECT_EQ(test::nomi_in(web()), prima_nomi);  // no temporary file left behind
 
     // Let go within the second: the chart is replaced.
     aperto = tieni();
@@ -279,16 +160,20 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
     EXPECT_FALSE(c.carica_bmp((dir.percorso() / "bad.bmp").string()));
     EXPECT_FALSE(c.salva_gif((dir.percorso() / "after.gif").string()));
     // Only the canvas's own kind of BMP is read: other formats, and BMPs of 24 bits a pixel,
-    // are refused with the reason.
+    // are refused with what they are not.
     dir.scrivi("pnm.bmp", "P5\n" + std::string(55, '5') + "\n");
     dir.scrivi("foreign.bmp",
                bmp_24(3, 2, {255, 0, 0, 1, 2, 3, 255, 0, 0, 9, 9, 9, 1, 2, 3, 0, 0, 0}));
-    for (const char* nome : {"pnm.bmp", "foreign.bmp"}) {
+    for (const auto& [nome, perche] :
+         {std::pair{"pnm.bmp",
+                    "BMP cannot be read (not the canvas's BMP: no BMP signature and "
+                    "headers)"},
+          std::pair{"foreign.bmp",
+                    "BMP cannot be read (not the canvas's BMP: not 8 bits a "
+                    "pixel)"}}) {
         const auto rifiutata = c.carica_bmp((dir.percorso() / nome).string());
         ASSERT_FALSE(rifiutata) << nome;
-        EXPECT_NE(rifiutata.error().text.find("not an uncompressed 8-bit paletted BMP"),
-                  std::string::npos)
-            << rifiutata.error().text;
+        EXPECT_EQ(rifiutata.error().text, perche);
     }
 }
 
@@ -340,7 +225,7 @@ TEST(BmpReading, TheCanvasBmpReadsLikeAnIndependentDecoderWithOnlyTheColoursItUs
     auto guasta = [&](std::size_t at, unsigned char v) {
         auto b = buona;
         b[at] = v;
-        return esportazione::leggi_bmp_8(b.data(), b.size(), 4096).has_value();
+        return static_cast<bool>(esportazione::leggi_bmp_8(b.data(), b.size(), 4096));
     };
     EXPECT_TRUE(guasta(46, 2));      // the palette as it is
     EXPECT_FALSE(guasta(0, 'X'));    // signature
@@ -351,17 +236,45 @@ TEST(BmpReading, TheCanvasBmpReadsLikeAnIndependentDecoderWithOnlyTheColoursItUs
     EXPECT_FALSE(guasta(10, 0xF0));  // pixel data beyond the end
     EXPECT_FALSE(guasta(46, 1));     // pixels pointing past a palette of one colour
     EXPECT_FALSE(guasta(47, 1));     // a palette of more than 256 colours
-    EXPECT_FALSE(esportazione::leggi_bmp_8(buona.data(), buona.size() - 1, 4096).has_value());
-    EXPECT_FALSE(esportazione::leggi_bmp_8(buona.data(), buona.size(), 3).has_value());
+    EXPECT_FALSE(esportazione::leggi_bmp_8(buona.data(), buona.size() - 1, 4096));
+    EXPECT_FALSE(esportazione::leggi_bmp_8(buona.data(), buona.size(), 3));
 }
 
 TEST(ExportNames, CurrentArchiveAndTemporaryNames) {
-    EXPECT_EQ(esportazione::nome_bmp_temporaneo("b/", 3), "b/grafico3.bmp");
+    EXPECT_EQ(esportazione::nome_bmp_temporaneo("b/", 3),
+              "b/grafico3." + platform::run_mark() + ".bmp");
     EXPECT_EQ(esportazione::nome_gif_corrente("w/", 6), "w/plotftEs6.gif");
     EXPECT_EQ(esportazione::nome_gif_archivio("b/", "032024", "061"),
               "b/" + test::nativo("previous_ftEs_plots/2024061.gif"));
     EXPECT_EQ(esportazione::nome_gif_archivio("", "122024", "366"),
               test::nativo("previous_ftEs_plots/2024366.gif"));
+}
+
+TEST(ExportNames, WhatAKilledRunLeavesIsKnownInEachFolder) {
+    const std::string m = platform::run_mark();
+    struct Caso {
+        std::string nome;
+        bool base, archivio, web;
+    };
+    const Caso casi[] = {
+        {"grafico3." + m + ".bmp", true, false, false},
+        {"grafico6.bmp", true, false, false},  // runs before marks
+        {"grafico7.bmp", false, false, false},
+        {"grafico3.bmp.bak", false, false, false},
+        {".2025005.gif." + m + ".tmp", false, true, false},
+        {".2025005.gif.tmp", false, true, false},
+        {".2025-01.json." + m + ".tmp", false, true, false},
+        {".plotftEs6.gif." + m + ".tmp", false, false, true},
+        {".plotftEs.json." + m + ".tmp", false, false, true},
+        {"2025005.gif", false, false, false},
+        {".ftes-charts.lock", false, false, false},
+        {".index.html." + m + ".tmp", false, false, false},
+    };
+    for (const Caso& c : casi) {
+        EXPECT_EQ(esportazione::e_avanzo_base(c.nome), c.base) << c.nome;
+        EXPECT_EQ(esportazione::e_avanzo_archivio(c.nome), c.archivio) << c.nome;
+        EXPECT_EQ(esportazione::e_avanzo_web(c.nome), c.web) << c.nome;
+    }
 }
 
 }  // namespace

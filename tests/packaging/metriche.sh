@@ -48,6 +48,42 @@ grep -qx "ftes_charts_last_success_timestamp_seconds{station=\"milano\"} $first"
 grep -qx 'ftes_charts_last_run_exit_status{station="milano"} 1' "$work/textfile/milano.prom" ||
     fail "milano's exit status"
 
+# A previous file whose last success is no past time, or that cannot be read, never passes on
+# what it holds: the new file is promtool-clean, and the run says why with --verbose.
+for value in nan -nan inf -inf 4102444800 -5 x; do
+    printf 'ftes_charts_last_success_timestamp_seconds{station="milano"} %s\n' "$value" \
+        >"$work/textfile/milano.prom"
+    out=$(cd "$work/milano" && "$binary" --date 2025-01-05 --verbose \
+        --metrics "$work/textfile/milano.prom" 2>&1) && fail "milano ran without its archive"
+    promtool check metrics <"$work/textfile/milano.prom" || fail "promtool check metrics after $value"
+    ! grep -q "^ftes_charts_last_success_timestamp_seconds.* $value\$" "$work/textfile/milano.prom" ||
+        fail "the last success $value was carried over"
+    echo "$out" | grep -q "ftes-charts: metrics: .*: it is not carried over" ||
+        fail "not said why $value was dropped: $out"
+done
+rm "$work/textfile/milano.prom"
+ln -s /etc/hostname "$work/textfile/milano.prom"
+out=$(cd "$work/milano" && "$binary" --date 2025-01-05 --verbose \
+    --metrics "$work/textfile/milano.prom" 2>&1) && fail "milano ran without its archive"
+[ -f "$work/textfile/milano.prom" ] && [ ! -L "$work/textfile/milano.prom" ] ||
+    fail "the metrics were written through a link"
+echo "$out" | grep -q "the previous file cannot be read" || fail "an unreadable previous file not said: $out"
+promtool check metrics <"$work/textfile/milano.prom" || fail "promtool check metrics after a link"
+
+# A run refused its turn keeps the charts' figures of the run before, and says it was refused.
+(cd "$work/rome" && "$binary" --date 2025-01-05 --metrics "$work/textfile/rome.prom" --station rome)
+before=$(grep -E '^ftes_charts_(charts_|chart_)' "$work/textfile/rome.prom")
+status=0
+flock "$work/rome/base/.ftes-charts.lock" sh -c "cd '$work/rome' && '$binary' --date 2025-01-05 \
+    --wait 0 --metrics '$work/textfile/rome.prom' --station rome 2>/dev/null" || status=$?
+[ "$status" = 4 ] || fail "a run with the turn held elsewhere: status $status, not 4"
+promtool check metrics <"$work/textfile/rome.prom" || fail "promtool check metrics after a refusal"
+grep -qx 'ftes_charts_last_run_turn_refused{station="rome"} 1' "$work/textfile/rome.prom" ||
+    fail "the refusal is not in the metrics"
+[ "$(grep -E '^ftes_charts_(charts_|chart_)' "$work/textfile/rome.prom")" = "$before" ] ||
+    fail "a refused run changed the charts' figures"
+(cd "$work/rome" && "$binary" --date 2025-01-05 --metrics "$work/textfile/rome.prom" --station rome)
+
 # A metrics file that cannot be written is told, and changes nothing else.
 out=$(cd "$work/rome" && "$binary" --date 2025-01-05 --verbose \
     --metrics "$work/missing/rome.prom" 2>&1) || fail "an unwritable metrics file changed the status"

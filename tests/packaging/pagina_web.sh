@@ -40,6 +40,9 @@ browse 1000,700 660000 --dump-dom >"$work/dom"
     fail "charts out of day order:" "$work/dom"
 [ "$(grep -c 'alt="ftEs against universal time, ' "$work/dom")" = 6 ] ||
     fail "a chart without its alt text:" "$work/dom"
+# Without the manifest no caption names a day, nor says "today".
+grep -o '<figcaption>[^<]*' "$work/dom" | grep -q -E '[0-9]{4}|Today' &&
+    fail "a caption names a day the page cannot know:" "$work/dom"
 
 # A missing chart keeps its place and the others their size.
 rm "$work/station/web/plotftEs3.gif"
@@ -56,7 +59,7 @@ grep -q '<body data-fits="true"' "$work/dom" || fail "the page is wider than a p
 
 # With plotftEs.json (--manifest), read through a page beside it that points at today's chart
 # where the manifest puts a value, and notes what the page then shows.
-(cd "$work/station" && "$binary" --date 2025-01-05 --manifest)
+(cd "$work/station" && "$binary" --date 2025-01-05 --manifest --station "Roma Monte")
 manifest=$work/station/web/plotftEs.json
 cat >"$work/station/web/check.html" <<'HTML'
 <!doctype html><html><body><iframe id="f" src="index.html" width="1000" height="700"></iframe>
@@ -69,6 +72,12 @@ cat >"$work/station/web/check.html" <<'HTML'
         return c.firstChild.textContent;
       });
       b.setAttribute("data-captions", captions.join("|"));
+      b.setAttribute("data-states", [].map.call(d.querySelectorAll(".state"), function (c) {
+        return c.textContent;
+      }).join("|"));
+      b.setAttribute("data-withheld", [].map.call(d.querySelectorAll("figure[data-withheld]"),
+          function (f) { return f.getAttribute("data-slot"); }).join("|"));
+      b.setAttribute("data-title", d.title);
       b.setAttribute("data-refreshed", d.getElementById("refreshed").textContent);
       var stale = d.getElementById("stale");
       b.setAttribute("data-stale", stale.hidden ? "" : stale.textContent);
@@ -96,7 +105,9 @@ browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
     "file://$work/station/web/check.html#$at" >"$work/dom"
 [ "$(check captions)" = "Tue 31 Dec 2024|Wed 1 Jan 2025|Thu 2 Jan 2025|Fri 3 Jan 2025|Sat 4 Jan 2025|Sun 5 Jan 2025" ] ||
     fail "captions not by the charts' days: $(check captions)" "$work/dom"
-case "$(check refreshed)" in "; updated "[0-9]*" minutes ago") ;; *) fail "no age: $(check refreshed)" "$work/dom" ;; esac
+case "$(check refreshed)" in "Charts updated "[0-9]*" minute"*" ago.") ;; *) fail "no age: $(check refreshed)" "$work/dom" ;; esac
+[ "$(check title)" = "ftEs charts of Roma Monte" ] || fail "no station in the title: $(check title)" "$work/dom"
+[ "$(check states)" = "|||||" ] || fail "states said of sound charts: $(check states)" "$work/dom"
 [ -z "$(check stale)" ] || fail "fresh charts said to be stale" "$work/dom"
 [ "$(check said)" = "$said" ] || fail "under the point: '$(check said)', not '$said'" "$work/dom"
 [ "$(check download)" = "ftEs-2025-01-05.csv" ] || fail "no CSV of the day" "$work/dom"
@@ -112,6 +123,39 @@ browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
 [ "$(check captions | tr '|' '\n' | grep -c '^Today, ')" = 1 ] &&
     check captions | tr '|' '\n' | tail -n 1 | grep -q '^Today, ' ||
     fail "today's chart not captioned as today: $(check captions)" "$work/dom"
+# What the run could not do is said of each chart: a chart not published keeps the day it
+# shows (or is not shown at all), and offers no values that are not its own.
+(cd "$work/station" && "$binary" --date 2025-01-05 --manifest)
+cp "$manifest" "$work/manifest.json"
+python3 - "$manifest" <<'PY'
+import json, sys
+p = sys.argv[1]
+d = json.load(open(p))
+c = d["charts"]
+c[5]["state"] = "unreadable"
+c[4]["state"], c[4]["shows"], c[4]["published"] = "not published", "2025-01-03", False
+c[3]["state"], c[3]["shows"], c[3]["published"] = "not published", None, False
+c[2]["state"] = "no station"
+json.dump(d, open(p, "w"))
+PY
+browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
+    "file://$work/station/web/check.html#$at" >"$work/dom"
+[ "$(check states)" = "||No station recognised among the soundings|The chart of Fri 3 Jan 2025 could not be published|Not published: the chart of Fri 3 Jan 2025 stays|Some soundings could not be read" ] ||
+    fail "states not said: $(check states)" "$work/dom"
+[ "$(check captions)" = "Tue 31 Dec 2024|Wed 1 Jan 2025|Thu 2 Jan 2025|Fri 3 Jan 2025|Fri 3 Jan 2025|Sun 5 Jan 2025" ] ||
+    fail "captions not by the days the charts show: $(check captions)" "$work/dom"
+[ "$(check withheld)" = "4" ] || fail "a chart of no known day shown: $(check withheld)" "$work/dom"
+cp "$work/manifest.json" "$manifest"
+# An old manifest, then a run without --manifest: the run removes it, and the page names no day.
+(cd "$work/station" && "$binary" --date 2025-01-07)
+[ ! -e "$manifest" ] || fail "a run without --manifest left the old manifest" "$manifest"
+browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
+    "file://$work/station/web/check.html#$at" >"$work/dom"
+case "$(check captions)" in *20[0-9][0-9]*|*Today*) fail "a caption with a day the charts may not show: $(check captions)" "$work/dom" ;; esac
+# Only what the chart's own file tells (its Last-Modified), if anything.
+case "$(check refreshed)" in ""|"The latest chart was written "[0-9]*" minute"*" ago.") ;;
+    *) fail "an age the page cannot know: $(check refreshed)" "$work/dom" ;; esac
+(cd "$work/station" && "$binary" --date 2025-01-05 --manifest)
 # Two days later the charts are said to be old.
 python3 -c "import json, sys, datetime; p = sys.argv[1]; d = json.load(open(p)); d['generated'] = (datetime.datetime.now(datetime.timezone.utc) - datetime.timedelta(hours=50)).isoformat(timespec='seconds'); json.dump(d, open(p, 'w'))" "$manifest"
 browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
@@ -123,4 +167,5 @@ if [ -n "$screenshot" ]; then
     browse 1000,660 2000 --screenshot="$screenshot" >/dev/null
 fi
 echo "web page: six charts decoded and refreshed, layout kept, fits a phone; with the manifest"
-echo "captions by day, the age and a warning when old, the value under the pointer, the CSV"
+echo "captions by day, the station, each chart's state, the age and a warning when old, the"
+echo "value under the pointer, the CSV; without it no day named"

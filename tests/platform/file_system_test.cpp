@@ -7,12 +7,14 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "support/cartella_temporanea.h"
@@ -30,10 +32,15 @@ const unsigned char* byte(const char* text) {
 
 std::vector<std::string> elenca(const std::string& cartella) {
     std::vector<std::string> nomi;
-    FolderListing elenco(cartella);
-    while (const auto n = elenco.next_regular_file()) nomi.push_back(*n);
-    EXPECT_FALSE(elenco.error());
-    return nomi;
+    auto elenco = FolderListing::open(cartella);
+    EXPECT_TRUE(elenco) << cartella;
+    if (!elenco) return nomi;
+    for (;;) {
+        auto n = elenco->next_regular_file();
+        EXPECT_TRUE(n);
+        if (!n || !*n) return nomi;
+        nomi.push_back(**n);
+    }
 }
 
 TEST(FolderListing, SkipsHiddenFilesFoldersAndAnythingNotARegularFile) {
@@ -54,85 +61,106 @@ TEST(FolderListing, AFolderThatIsNotThereIsNotAnEmptyOne) {
     test::CartellaTemporanea dir;
     dir.scrivi("file", "x");
     for (const std::string& cartella : {dir.prefisso("missing"), dir.prefisso() + "file/"}) {
-        FolderListing elenco(test::nativo(cartella));
-        EXPECT_FALSE(elenco.is_open()) << cartella;
-        ASSERT_TRUE(elenco.error()) << cartella;
-        EXPECT_NE(elenco.error()->text, "") << cartella;
-        EXPECT_EQ(elenco.error()->path, test::nativo(cartella));
-        EXPECT_EQ(elenco.next_regular_file(), std::nullopt) << cartella;
+        const auto elenco = FolderListing::open(test::nativo(cartella));
+        ASSERT_FALSE(elenco) << cartella;
+        EXPECT_NE(elenco.error().text, "") << cartella;
+        EXPECT_EQ(elenco.error().path, test::nativo(cartella));
     }
 }
 
-TEST(RegularFileExists, OnlyARegularFileItselfNotALinkOrFolder) {
+TEST(Kind, WhatStandsAtAPathItselfOrWhereItLeads) {
     test::CartellaTemporanea dir;
     const fs::path file = dir.scrivi("2025005.gif", "GIF");
     dir.crea_cartella("folder");
-    EXPECT_TRUE(regular_file_exists(file.string()));
-    EXPECT_FALSE(regular_file_exists((dir.percorso() / "none.gif").string()));
-    EXPECT_FALSE(regular_file_exists((dir.percorso() / "folder").string()));
-    EXPECT_TRUE(folder_exists((dir.percorso() / "folder").string()));
-    EXPECT_FALSE(folder_exists(file.string()));
+    EXPECT_EQ(*kind_at(file.string()), Kind::regular);
+    EXPECT_EQ(*kind_at((dir.percorso() / "none.gif").string()), Kind::absent);
+    EXPECT_EQ(*kind_at((dir.percorso() / "none" / "x.gif").string()), Kind::absent);
+    EXPECT_EQ(*kind_at((dir.percorso() / "folder").string()), Kind::folder);
+    EXPECT_EQ(*kind_of_target((dir.percorso() / "folder").string()), Kind::folder);
 #ifndef _WIN32
     fs::create_symlink(file, dir.percorso() / "link.gif");
-    EXPECT_FALSE(regular_file_exists((dir.percorso() / "link.gif").string()));
+    fs::create_directory_symlink(dir.percorso() / "folder", dir.percorso() / "link");
+    EXPECT_EQ(*kind_at((dir.percorso() / "link.gif").string()), Kind::link);
+    EXPECT_EQ(*kind_of_target((dir.percorso() / "link").string()), Kind::folder);
+    ::mkfifo((dir.percorso() / "pipe").c_str(), 0600);
+    EXPECT_EQ(*kind_at((dir.percorso() / "pipe").string()), Kind::other);
+    // A folder the system will not look into: its words, never "not there".
+    if (::geteuid() != 0) {
+        fs::permissions(dir.percorso() / "folder", fs::perms::none);
+        const auto chiusa = kind_at((dir.percorso() / "folder" / "x").string());
+        fs::permissions(dir.percorso() / "folder", fs::perms::owner_all);
+        ASSERT_FALSE(chiusa);
+        EXPECT_EQ(chiusa.error().text, test::testo_errore_sistema(EACCES));
+    }
 #endif
-}
-
-TEST(RemoveLeftTemporaries, RemovesOnlyTheNamesAskedForThatNoLiveRunIsWriting) {
-    test::CartellaTemporanea dir;
-    dir.scrivi(".2017143.gif.tmp", "left by a killed backfill");
-    dir.scrivi("2017143.gif", "an archive copy");
-    dir.scrivi(".other.tmp", "not ours");
-    ReplacementFile vivo((dir.percorso() / "2017144.gif").string(), Durability::ordinary);
-    ASSERT_TRUE(vivo.is_open());
-    const auto nostro = [](std::string_view n) {
-        return n.size() == 16 && n.starts_with(".2017") && n.ends_with(".gif.tmp");
-    };
-    EXPECT_EQ(remove_left_temporaries(dir.prefisso(), nostro), 1);
-    EXPECT_FALSE(fs::exists(dir.percorso() / ".2017143.gif.tmp"));
-    EXPECT_TRUE(fs::exists(dir.percorso() / ".2017144.gif.tmp"));  // a live run's
-    EXPECT_TRUE(fs::exists(dir.percorso() / ".other.tmp"));
-    EXPECT_TRUE(fs::exists(dir.percorso() / "2017143.gif"));
 }
 
 TEST(InputFile, OpensRegularFilesOnlyAndSaysWhyNot) {
     test::CartellaTemporanea dir;
     dir.scrivi("file.txt", "abc");
     dir.crea_cartella("folder.txt");
-    EXPECT_TRUE(InputFile((dir.percorso() / "file.txt").string()).is_open());
+    EXPECT_TRUE(InputFile::open((dir.percorso() / "file.txt").string()));
     const auto errore = [&](const char* nome) {
-        return *InputFile((dir.percorso() / nome).string()).error();
+        return InputFile::open((dir.percorso() / nome).string()).error();
     };
     EXPECT_TRUE(errore("none.txt").absent);
     EXPECT_EQ(errore("none.txt").text, "not found");
     EXPECT_FALSE(errore("folder.txt").absent);
     EXPECT_EQ(errore("folder.txt").text, "not a regular file (a folder, device or pipe)");
-    EXPECT_TRUE(InputFile((dir.percorso() / "no" / "x.txt").string()).error()->absent);
+    EXPECT_TRUE(errore("no/x.txt").absent);
     for (const fs::path& p : test::pianta_non_regolari(dir.percorso())) {
-        const InputFile f(p.string());
-        EXPECT_FALSE(f.is_open()) << p;
-        ASSERT_TRUE(f.error()) << p;
-        EXPECT_NE(f.error()->text, "") << p;
+        const auto f = InputFile::open(p.string());
+        ASSERT_FALSE(f) << p;
+        EXPECT_NE(f.error().text, "") << p;
     }
 }
 
-TEST(WriteNewFile, ReplacesWhateverStandsAtTheNameWithoutWritingThroughIt) {
+TEST(InputFile, ALinkIsFollowedOnlyWhereLinksAreTaken) {
+#ifdef _WIN32
+    GTEST_SKIP() << "links need privileges on Windows";
+#else
+    test::CartellaTemporanea dir, altrove;
+    const fs::path segreto = altrove.scrivi("shadow", "secret");
+    fs::create_symlink(segreto, dir.percorso() / "ftes-charts.log");
+    const std::string log = (dir.percorso() / "ftes-charts.log").string();
+    EXPECT_TRUE(InputFile::open(log, Links::follow));
+    const auto rifiutato = InputFile::open(log, Links::refuse);
+    ASSERT_FALSE(rifiutato);
+    EXPECT_EQ(rifiutato.error().text, link_refused_text);
+    EXPECT_FALSE(read_whole_file(log, 100, Links::refuse));
+    EXPECT_FALSE(read_file_end(log, 100, Links::refuse));
+#endif
+}
+
+TEST(ReadFileEnd, AllOfASmallFileTheLastBytesOfALargeOne) {
+    test::CartellaTemporanea dir;
+    const std::string p = dir.scrivi("log", "0123456789").string();
+    const auto tutto = read_file_end(p, 10, Links::refuse);
+    ASSERT_TRUE(tutto);
+    EXPECT_EQ(as_text(tutto->bytes), "0123456789");
+    EXPECT_FALSE(tutto->cut);
+    const auto fine = read_file_end(p, 4, Links::refuse);
+    ASSERT_TRUE(fine);
+    EXPECT_EQ(as_text(fine->bytes), "6789");
+    EXPECT_TRUE(fine->cut);
+    EXPECT_TRUE(read_file_end((dir.percorso() / "none").string(), 4, Links::refuse).error().absent);
+}
+
+TEST(CreateNewFile, WritesOnlyWhereNothingStands) {
     test::CartellaTemporanea dir, altrove;
     const fs::path esterno = altrove.scrivi("precious.txt", "keep me");
     const fs::path bmp = dir.percorso() / "grafico1.bmp";
-    const auto piantati = test::non_regolari_in(dir.percorso(), "grafico1.bmp", esterno);
-    for (const auto& [cosa, pianta] : piantati) {
+    EXPECT_TRUE(create_new_file(bmp.string(), std::span(byte("new"), 3)));
+    EXPECT_EQ(test::leggi_file(bmp), "new");
+    fs::remove(bmp);
+    for (const auto& [cosa, pianta] :
+         test::non_regolari_in(dir.percorso(), "grafico1.bmp", esterno)) {
         pianta();
-        EXPECT_TRUE(write_new_file(bmp.string(), std::span(byte("new"), 3))) << cosa;
-        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(bmp))) << cosa;
-        EXPECT_EQ(test::leggi_file(bmp), "new") << cosa;
+        EXPECT_FALSE(create_new_file(bmp.string(), std::span(byte("new"), 3))) << cosa;
         EXPECT_EQ(test::leggi_file(esterno), "keep me") << cosa;
         fs::remove(bmp);
     }
-    dir.crea_cartella("grafico1.bmp/sub");  // a folder is never removed
-    EXPECT_FALSE(write_new_file(bmp.string(), std::span(byte("new"), 3)));
-    EXPECT_TRUE(fs::is_directory(bmp / "sub"));
-    const auto nessuna = write_new_file((dir.percorso() / "missing" / "g.bmp").string(), {});
+    const auto nessuna = create_new_file((dir.percorso() / "missing" / "g.bmp").string(), {});
     ASSERT_FALSE(nessuna);
     EXPECT_EQ(nessuna.error().path, (dir.percorso() / "missing" / "g.bmp").string());
 #ifdef _WIN32
@@ -143,26 +171,77 @@ TEST(WriteNewFile, ReplacesWhateverStandsAtTheNameWithoutWritingThroughIt) {
     EXPECT_EQ(nessuna.error().text, test::testo_errore_sistema(cartella_mancante));
 }
 
+TEST(TemporaryNames, EachRunItsOwnAndTheTargetKnownAgain) {
+    const std::string mark = run_mark();
+    EXPECT_TRUE(is_run_mark(mark));
+    EXPECT_EQ(run_mark(), mark);  // one mark a run
+    EXPECT_EQ(temporary_name(test::nativo("web/plotftEs1.gif")),
+              test::nativo("web/.plotftEs1.gif." + mark + ".tmp"));
+    EXPECT_EQ(target_of_temporary(".plotftEs1.gif." + mark + ".tmp"), "plotftEs1.gif");
+    EXPECT_EQ(target_of_temporary(".2025005.gif.tmp"), "2025005.gif");  // runs before marks
+    EXPECT_EQ(target_of_temporary(".ftes-charts.lock"), std::nullopt);
+    EXPECT_EQ(target_of_temporary("plotftEs1.gif"), std::nullopt);
+    EXPECT_EQ(target_of_temporary("..tmp"), std::nullopt);
+    EXPECT_FALSE(is_run_mark("0123456789ABCDEF"));
+    EXPECT_FALSE(is_run_mark("0123456789abcde"));
+}
+
+bool un_nostro(std::string_view n) {
+    const auto t = target_of_temporary(n);
+    return t && t->starts_with("2017");
+}
+
+TEST(SweepTemporaries, RemovesWhatKilledRunsLeftAndNothingALiveRunIsWriting) {
+    test::CartellaTemporanea dir;
+    dir.scrivi(".2017143.gif.tmp", "left by a killed run of an earlier version");
+    dir.scrivi(".2017145.gif.0123456789abcdef.tmp", "left by a killed run");
+    dir.scrivi("2017143.gif", "an archive copy");
+    dir.scrivi(".other.tmp", "not ours");
+    auto vivo =
+        ReplacementFile::create((dir.percorso() / "2017144.gif").string(), Durability::ordinary);
+    ASSERT_TRUE(vivo);
+    const auto spazzata = sweep_temporaries(dir.prefisso(), un_nostro);
+    ASSERT_TRUE(spazzata);
+    EXPECT_EQ(spazzata->removed, 2);
+    EXPECT_TRUE(spazzata->left.empty());
+    EXPECT_EQ(test::nomi_in(dir.percorso()),
+              (std::set<std::string>{"2017143.gif", ".other.tmp",
+                                     fs::path(vivo->temporary_path()).filename().string()}));
+
+    // A folder at a temporary name goes when it is empty, and is named with its fix otherwise.
+    dir.crea_cartella(".2017146.gif.tmp");
+    dir.crea_cartella(".2017147.gif.tmp/inside");
+    const auto cartelle = sweep_temporaries(dir.prefisso(), un_nostro);
+    ASSERT_TRUE(cartelle);
+    EXPECT_EQ(cartelle->removed, 1);
+    ASSERT_EQ(cartelle->left.size(), 1u);
+    EXPECT_NE(cartelle->left[0].text.find("not empty"), std::string::npos);
+    EXPECT_NE(cartelle->left[0].text.find("fix: remove it"), std::string::npos);
+    EXPECT_FALSE(sweep_temporaries(dir.prefisso("missing"), un_nostro));
+}
+
 TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
     test::CartellaTemporanea dir;
     const fs::path target = dir.scrivi("chart.gif", "old");
     for (const auto& [d, testo] :
          {std::pair{Durability::ordinary, "new"}, {Durability::flushed, "two"}}) {
         const std::string prima = test::leggi_file(target);
-        ReplacementFile f(target.string(), d);
-        ASSERT_TRUE(f.is_open());
-        EXPECT_EQ(f.temporary_path(), (dir.percorso() / ".chart.gif.tmp").string());
-        ASSERT_TRUE(f.write(byte(testo), 3));
+        auto f = ReplacementFile::create(target.string(), d);
+        ASSERT_TRUE(f);
+        EXPECT_EQ(f->temporary_path(), temporary_name(target.string()));
+        ASSERT_TRUE(f->write(byte(testo), 3));
         EXPECT_EQ(test::leggi_file(target), prima);
-        ASSERT_TRUE(f.commit());
+        const auto posto = f->commit();
+        ASSERT_TRUE(posto);
+        EXPECT_FALSE(posto->not_flushed);
         EXPECT_EQ(test::leggi_file(target), testo);
     }
 #ifndef _WIN32
     // Readable by the web server as any file the umask allows, not private to the batch.
     const mode_t mask = ::umask(022);
     {
-        ReplacementFile f(target.string(), Durability::ordinary);
-        ASSERT_TRUE(f.commit());
+        auto f = ReplacementFile::create(target.string(), Durability::ordinary);
+        ASSERT_TRUE(f && f->commit());
     }
     ::umask(mask);
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
@@ -171,18 +250,16 @@ TEST(ReplacementFile, TargetChangesOnlyOnCommitAndNoTemporaryIsLeft) {
 #endif
     const std::string prima = test::leggi_file(target);
     {
-        ReplacementFile f(target.string(), Durability::ordinary);
-        ASSERT_TRUE(f.write(byte("abandoned"), 9));
+        auto f = ReplacementFile::create(target.string(), Durability::ordinary);
+        ASSERT_TRUE(f && f->write(byte("abandoned"), 9));
     }  // not committed
     EXPECT_EQ(test::leggi_file(target), prima);
     EXPECT_EQ(test::nomi_in(dir.percorso()).size(), 1u);
 
-    ReplacementFile nowhere((dir.percorso() / "missing" / "x.gif").string(), Durability::flushed);
-    EXPECT_FALSE(nowhere.is_open());
-    const auto scritto = nowhere.write(byte("x"), 1);
-    ASSERT_FALSE(scritto);
-    EXPECT_EQ(scritto.error().path, (dir.percorso() / "missing" / "x.gif").string());
-    EXPECT_FALSE(nowhere.commit());
+    const auto nowhere = ReplacementFile::create((dir.percorso() / "missing" / "x.gif").string(),
+                                                 Durability::flushed);
+    ASSERT_FALSE(nowhere);
+    EXPECT_EQ(nowhere.error().path, (dir.percorso() / "missing" / "x.gif").string());
 }
 
 TEST(ReplacementFile, ALinkAtTheTargetIsReplacedNotFollowed) {
@@ -192,72 +269,49 @@ TEST(ReplacementFile, ALinkAtTheTargetIsReplacedNotFollowed) {
     for (const auto& [cosa, pianta] :
          test::non_regolari_in(dir.percorso(), "plotftEs1.gif", esterno)) {
         pianta();
-        ReplacementFile f(target.string(), Durability::ordinary);
-        ASSERT_TRUE(f.write(byte("GIF"), 3) && f.commit()) << cosa;
+        ASSERT_TRUE(replace_file(target.string(), "GIF", Durability::ordinary)) << cosa;
         EXPECT_EQ(test::leggi_file(target), "GIF") << cosa;
         EXPECT_EQ(test::leggi_file(esterno), "keep me") << cosa;
         fs::remove(target);
     }
 }
 
-TEST(ReplacementFile, ATemporaryLeftByAKilledRunIsRemadeOneInUseIsLeftAlone) {
-    test::CartellaTemporanea dir, altrove;
-    const fs::path target = dir.percorso() / "2025005.gif";
-    const std::string temp = temporary_name(target.string());
-    // Left behind: half a GIF nobody is writing, then (where links are) a link planted at the
-    // temporary name.
-    dir.scrivi(".2025005.gif.tmp", "half a GI");
-    const fs::path esterno = altrove.scrivi("precious", "keep me");
-    for (const auto& [cosa, pianta] :
-         test::non_regolari_in(dir.percorso(), ".2025005.gif.tmp", esterno)) {
-        ReplacementFile f(target.string(), Durability::flushed);
-        ASSERT_TRUE(f.is_open()) << cosa;
-        ASSERT_TRUE(f.write(byte("whole"), 5) && f.commit());
-        EXPECT_EQ(test::leggi_file(target), "whole");
-        EXPECT_FALSE(fs::exists(fs::symlink_status(temp))) << cosa;
-        pianta();
-    }
-    EXPECT_EQ(test::leggi_file(esterno), "keep me");
-    fs::remove(temp);
-
-    // In use: a second writer of the same chart fails and leaves the first one's file alone.
-    ReplacementFile primo(target.string(), Durability::ordinary);
-    ASSERT_TRUE(primo.write(byte("first"), 5));
-    ReplacementFile secondo(target.string(), Durability::ordinary);
-    EXPECT_FALSE(secondo.is_open());
-    const auto rifiutato = secondo.write(byte("second"), 6);
-    ASSERT_FALSE(rifiutato);
-    EXPECT_NE(rifiutato.error().text.find("another run"), std::string::npos);
-    ASSERT_TRUE(primo.commit());
-    EXPECT_EQ(test::leggi_file(target), "first");
-}
-
-TEST(StationLock, OneHolderAtATimeAndReadersAreNotKeptOut) {
+TEST(Turn, OneHolderAtATimeForAFolderNamedAnyWay) {
     test::CartellaTemporanea dir;
-    const std::string ini = dir.scrivi("varnel.ini", "x").string();
+    dir.crea_cartella("base");
+    dir.crea_cartella("web");
+    const std::string base = dir.prefisso("base"), web = dir.prefisso("web");
     {
-        StationLock primo(ini), secondo(ini);
-        ASSERT_TRUE(primo.acquire(std::chrono::milliseconds(0)));
-        EXPECT_FALSE(secondo.acquire(std::chrono::milliseconds(50)));
-        EXPECT_EQ(*read_whole_file(ini, 10), std::vector<unsigned char>{'x'});
+        Turn primo = Turn::open({base, web});
+        // The same folder named again, and through another path: one turn.
+        Turn secondo = Turn::open({test::nativo(dir.prefisso() + "web/../web/"), base, base});
+        EXPECT_EQ(secondo.paths().size(), 2u);
+        ASSERT_TRUE(*primo.acquire(std::chrono::milliseconds(0)));
+        EXPECT_FALSE(*secondo.acquire(std::chrono::milliseconds(50)));
+        // Only the web folder in common is enough to wait.
+        Turn solo_web = Turn::open({web});
+        EXPECT_FALSE(*solo_web.acquire(std::chrono::milliseconds(0)));
         primo.release();
-        EXPECT_TRUE(secondo.acquire(std::chrono::milliseconds(0)));
+        EXPECT_TRUE(*secondo.acquire(std::chrono::milliseconds(0)));
     }
-    EXPECT_TRUE(StationLock(ini).acquire(std::chrono::milliseconds(0)));
-    const StationLock assente((dir.percorso() / "none").string());
-    EXPECT_FALSE(assente.is_open());
-    EXPECT_TRUE(assente.error()->absent);
+    EXPECT_TRUE(*Turn::open({base}).acquire(std::chrono::milliseconds(0)));
+    // A folder whose turn file cannot be made is left out, and named.
+    Turn senza = Turn::open({dir.prefisso("missing"), base});
+    ASSERT_EQ(senza.left_out().size(), 1u);
+    EXPECT_EQ(senza.paths().size(), 1u);
+    EXPECT_TRUE(*senza.acquire(std::chrono::milliseconds(0)));
 }
 
-TEST(StationLock, ARunThatWaitsGetsInBetweenTheDaysOfABackfill) {
+TEST(Turn, ARunThatWaitsGetsInBetweenTheDaysOfABackfill) {
     test::CartellaTemporanea dir;
-    const std::string ini = dir.scrivi("varnel.ini", "x").string();
-    StationLock recupero(ini);
-    ASSERT_TRUE(recupero.acquire(std::chrono::milliseconds(0)));
+    const std::string base = dir.prefisso();
+    Turn recupero = Turn::open({base});
+    ASSERT_TRUE(*recupero.acquire(std::chrono::milliseconds(0)));
     std::atomic<bool> entrato{false};
     std::thread giornaliera([&] {
-        StationLock turno(ini);
-        entrato = turno.acquire(std::chrono::seconds(10));
+        Turn turno = Turn::open({base});
+        const auto preso = turno.acquire(std::chrono::seconds(10));
+        entrato = preso && *preso;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     });
     // The backfill gives its turn back after each day and asks again at once, as it does.
@@ -266,12 +320,22 @@ TEST(StationLock, ARunThatWaitsGetsInBetweenTheDaysOfABackfill) {
     while (!entrato && std::chrono::steady_clock::now() < fine) {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));  // one day's chart
         recupero.release();
-        ASSERT_TRUE(recupero.acquire(std::chrono::seconds(10)));
+        ASSERT_TRUE(*recupero.acquire(std::chrono::seconds(10)));
         ++giorni;
     }
     giornaliera.join();
     EXPECT_TRUE(entrato.load());
     EXPECT_LT(giorni, 5);
+}
+
+TEST(TryFolder, WritesAndLocksWhereARunCouldAndLeavesNothing) {
+    test::CartellaTemporanea dir;
+    const Prova prova = try_folder(dir.prefisso());
+    EXPECT_TRUE(prova.scrive);
+    EXPECT_TRUE(prova.blocca);
+    EXPECT_TRUE(test::nomi_in(dir.percorso()).empty());
+    const Prova assente = try_folder(dir.prefisso("missing"));
+    EXPECT_FALSE(assente.scrive);
 }
 
 #ifdef _WIN32
@@ -289,9 +353,8 @@ TEST(WindowsPaths, PastMaxPathAndNamesInAnyLetter) {
     }
     ASSERT_GT(cartella.size(), 300u);
     const std::string nome = cartella + "Stazione \xC3\xA8 \xE2\x82\xAC.gif";  // è and €
-    EXPECT_TRUE(write_new_file(cartella + "grafico1.bmp", std::span(byte("BM"), 2)));
-    ReplacementFile f(nome, Durability::flushed);
-    ASSERT_TRUE(f.write(byte("GIF"), 3) && f.commit());
+    EXPECT_TRUE(create_new_file(cartella + "grafico1.bmp", std::span(byte("BM"), 2)));
+    ASSERT_TRUE(replace_file(nome, "GIF", Durability::flushed));
     EXPECT_EQ(*read_whole_file(nome, 10), (std::vector<unsigned char>{'G', 'I', 'F'}));
     auto nomi = elenca(cartella);
     std::sort(nomi.begin(), nomi.end());
@@ -308,13 +371,13 @@ TEST(WindowsPaths, AFileLockedByAnotherProgramIsRefusedNotWaitedFor) {
     const HANDLE bloccato = CreateFileW(p.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(bloccato, INVALID_HANDLE_VALUE);
-    const InputFile f(p.string());
-    EXPECT_FALSE(f.is_open());
+    const auto f = InputFile::open(p.string());
+    ASSERT_FALSE(f);
     // The system's own words: a sharing violation.
-    EXPECT_FALSE(f.error()->absent);
-    EXPECT_EQ(f.error()->text, test::testo_errore_sistema(ERROR_SHARING_VIOLATION));
+    EXPECT_FALSE(f.error().absent);
+    EXPECT_EQ(f.error().text, test::testo_errore_sistema(ERROR_SHARING_VIOLATION));
     CloseHandle(bloccato);
-    EXPECT_TRUE(InputFile(p.string()).is_open());
+    EXPECT_TRUE(InputFile::open(p.string()));
 }
 
 TEST(WindowsText, TheAnsiCodePageBecomesUtf8) {

@@ -14,8 +14,25 @@ namespace {
 
 std::vector<std::string> tutte(LineReader& r) {
     std::vector<std::string> righe;
-    while (auto l = r.next_line()) righe.push_back(*l);
-    return righe;
+    for (;;) {
+        const auto l = r.next_line();
+        EXPECT_TRUE(l);
+        if (!l || !*l) return righe;
+        righe.push_back(**l);
+    }
+}
+
+// A reader of a file written in the folder.
+LineReader da_file(const test::CartellaTemporanea& dir, std::string_view nome,
+                   std::string_view contenuto) {
+    auto f = InputFile::open(dir.scrivi(nome, contenuto).string());
+    EXPECT_TRUE(f);
+    return LineReader(std::move(*f));
+}
+
+std::optional<std::string> prossima(LineReader& r) {
+    const auto l = r.next_line();
+    return l ? *l : std::nullopt;
 }
 
 struct CasoRighe {
@@ -37,11 +54,10 @@ TEST(LineReader, LineEndsAreCrCrLfOrLfAndTheLastLineNeedsNone) {
     };
     test::CartellaTemporanea dir;
     for (const auto& c : casi) {
-        auto in_memoria = LineReader::from_memory(c.testo);
+        LineReader in_memoria(LineReader::InMemory{}, c.testo);
         EXPECT_EQ(tutte(in_memoria), c.righe) << "in memory: " << c.testo;
-        LineReader da_file(dir.scrivi("f.txt", c.testo).string());
-        ASSERT_TRUE(da_file.is_open());
-        EXPECT_EQ(tutte(da_file), c.righe) << "from file: " << c.testo;
+        LineReader file = da_file(dir, "f.txt", c.testo);
+        EXPECT_EQ(tutte(file), c.righe) << "from file: " << c.testo;
     }
 }
 
@@ -49,7 +65,7 @@ TEST(LineReader, CrLfSplitAcrossReadBuffersIsOneLineEnd) {
     test::CartellaTemporanea dir;
     for (std::size_t lunghezza : {16 * 1024 - 1, 16 * 1024, 16 * 1024 + 1}) {
         const std::string prima(lunghezza, 'x');
-        LineReader r(dir.scrivi("f.txt", prima + "\r\nsecond\r\n").string());
+        LineReader r = da_file(dir, "f.txt", prima + "\r\nsecond\r\n");
         EXPECT_EQ(tutte(r), (std::vector<std::string>{prima, "second"}));
     }
 }
@@ -57,44 +73,44 @@ TEST(LineReader, CrLfSplitAcrossReadBuffersIsOneLineEnd) {
 TEST(LineReader, OverlongLineIsCutAndItsRestSkipped) {
     const std::string lunga(LineReader::max_line_length + 5000, 'z');
     const std::string testo = lunga + "\nnext";
-    auto r = LineReader::from_memory(testo);
-    EXPECT_EQ(r.next_line()->size(), LineReader::max_line_length);
-    EXPECT_EQ(r.next_line(), "next");
+    LineReader r(LineReader::InMemory{}, testo);
+    EXPECT_EQ(prossima(r)->size(), LineReader::max_line_length);
+    EXPECT_EQ(prossima(r), "next");
 }
 
 TEST(LineReader, ReadingStopsAtTheScanBudgetAndSaysSo) {
     test::CartellaTemporanea dir;
     const std::string enorme(LineReader::max_scanned_bytes + 100, 'q');
-    LineReader r(dir.scrivi("big.txt", enorme + "\nafter").string());
-    EXPECT_EQ(r.next_line()->size(), LineReader::max_line_length);
-    EXPECT_EQ(r.next_line(), std::nullopt);  // "after" lies beyond the budget
+    LineReader r = da_file(dir, "big.txt", enorme + "\nafter");
+    EXPECT_EQ(prossima(r)->size(), LineReader::max_line_length);
+    EXPECT_EQ(prossima(r), std::nullopt);  // "after" lies beyond the budget
     EXPECT_TRUE(r.cut_short());
 
     // A file that ends exactly at the budget is read whole.
     const std::string giusto(LineReader::max_scanned_bytes - 6, 'q');
-    LineReader intero(dir.scrivi("exact.txt", giusto + "\nlast\n").string());
-    EXPECT_TRUE(intero.skip_line());
-    EXPECT_EQ(intero.next_line(), "last");
-    EXPECT_EQ(intero.next_line(), std::nullopt);
+    LineReader intero = da_file(dir, "exact.txt", giusto + "\nlast\n");
+    EXPECT_TRUE(*intero.skip_line());
+    EXPECT_EQ(prossima(intero), "last");
+    EXPECT_EQ(prossima(intero), std::nullopt);
     EXPECT_FALSE(intero.cut_short());
-    auto in_memoria = LineReader::from_memory(enorme);
-    EXPECT_TRUE(in_memoria.skip_line());
+    LineReader in_memoria(LineReader::InMemory{}, enorme);
+    EXPECT_TRUE(*in_memoria.skip_line());
     EXPECT_TRUE(in_memoria.cut_short());
 }
 
 TEST(LineReader, SkippedLinesAndReusedTextGiveTheSameLines) {
-    auto r = LineReader::from_memory("one\r\ntwo\rthree\n\nfive");
+    LineReader r(LineReader::InMemory{}, "one\r\ntwo\rthree\n\nfive");
     std::string riga = "left over from before";
-    EXPECT_TRUE(r.skip_line());
-    EXPECT_TRUE(r.read_line(riga));
+    EXPECT_TRUE(*r.skip_line());
+    EXPECT_TRUE(*r.read_line(riga));
     EXPECT_EQ(riga, "two");
-    EXPECT_TRUE(r.skip_line());
-    EXPECT_TRUE(r.read_line(riga));
+    EXPECT_TRUE(*r.skip_line());
+    EXPECT_TRUE(*r.read_line(riga));
     EXPECT_EQ(riga, "");
-    EXPECT_TRUE(r.read_line(riga));
+    EXPECT_TRUE(*r.read_line(riga));
     EXPECT_EQ(riga, "five");
-    EXPECT_FALSE(r.skip_line());
-    EXPECT_FALSE(r.read_line(riga));
+    EXPECT_FALSE(*r.skip_line());
+    EXPECT_FALSE(*r.read_line(riga));
 }
 
 TEST(LineReader, MissingFileFolderAndAnythingNotARegularFileDoNotOpen) {
@@ -104,13 +120,12 @@ TEST(LineReader, MissingFileFolderAndAnythingNotARegularFileDoNotOpen) {
     percorsi.push_back(dir.percorso() / "none.txt");
     percorsi.push_back(dir.percorso() / "folder.txt");
     for (const auto& p : percorsi) {
-        LineReader r(p.string());
-        EXPECT_FALSE(r.is_open()) << p;
-        EXPECT_NE(r.error().text, "") << p;
+        const auto f = InputFile::open(p.string());
+        ASSERT_FALSE(f) << p;
+        EXPECT_NE(f.error().text, "") << p;
         if (p.filename() == "none.txt" || p.filename() == "folder.txt") {
-            EXPECT_EQ(r.error().absent, p.filename() == "none.txt") << p;
+            EXPECT_EQ(f.error().absent, p.filename() == "none.txt") << p;
         }
-        EXPECT_EQ(r.next_line(), std::nullopt);
     }
 }
 

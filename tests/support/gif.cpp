@@ -2,6 +2,8 @@
 #include "support/gif.h"
 
 #include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <stb_image.h>
 
 #include <algorithm>
 #include <cstring>
@@ -54,6 +56,26 @@ std::optional<GifDecodificata> decodifica_gif(const std::string& percorso) {
     }
     DGifCloseFile(gif, &errore);
     return out;
+}
+
+GifDecodificata fotografa(const canvas::Canvas& tela) {
+    CartellaTemporanea dir;
+    const std::string bmp = (dir.percorso() / "canvas.bmp").string();
+    GifDecodificata d;
+    EXPECT_TRUE(tela.capture_bmp(bmp));
+    int n = 0;
+    stbi_uc* px = stbi_load(bmp.c_str(), &d.larghezza, &d.altezza, &n, 3);
+    EXPECT_NE(px, nullptr);
+    if (px == nullptr) return {};
+    for (int i = 0; i < d.larghezza * d.altezza; ++i) {
+        d.pixel.push_back({px[i * 3], px[i * 3 + 1], px[i * 3 + 2]});
+    }
+    stbi_image_free(px);
+    return d;
+}
+
+int conta(const GifDecodificata& immagine, canvas::Rgb colore) {
+    return static_cast<int>(std::count(immagine.pixel.begin(), immagine.pixel.end(), colore));
 }
 
 }  // namespace ftes::test

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Decoding a published GIF back into pixels, to check what the operators will see.
+// Decoding a published GIF, or a canvas's own BMP, back into pixels with decoders that are not
+// the program's, to check what the operators will see.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "canvas/canvas.h"
 #include "canvas/rgb.h"
 
 namespace ftes::test {
@@ -21,5 +23,11 @@ struct GifDecodificata {
 };
 
 std::optional<GifDecodificata> decodifica_gif(const std::string& percorso);
+
+// The canvas's picture as a run would export it: captured as a BMP in a folder of its own and
+// decoded by stb's reader.
+GifDecodificata fotografa(const canvas::Canvas& tela);
+// How many pixels of the picture have the colour.
+int conta(const GifDecodificata& immagine, canvas::Rgb colore);
 
 }  // namespace ftes::test

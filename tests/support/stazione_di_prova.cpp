@@ -82,7 +82,7 @@ std::map<std::string, std::string> StazioneDiProva::pubblicati() const {
     std::map<std::string, std::string> m;
     for (const auto& cartella : {web(), archivio()}) {
         for (const auto& f : std::filesystem::directory_iterator(cartella)) {
-            if (f.path().filename().string().starts_with(".")) continue;
+            if (f.path().extension() != ".gif") continue;
             m[std::filesystem::relative(f.path(), dir.percorso()).generic_string()] =
                 leggi_file(f.path());
         }
@@ -95,7 +95,10 @@ std::set<std::string> StazioneDiProva::avanzi() const {
     for (const auto& cartella : {base(), web(), archivio()}) {
         for (const auto& f : std::filesystem::directory_iterator(cartella)) {
             const std::string n = f.path().filename().string();
-            if (n.starts_with(".") || n.ends_with(".bmp")) s.insert(n);
+            // The turn's file stays: it is no leftover.
+            if ((n.starts_with(".") && n != ".ftes-charts.lock") || n.ends_with(".bmp")) {
+                s.insert(n);
+            }
         }
     }
     return s;

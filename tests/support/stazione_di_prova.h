@@ -37,11 +37,11 @@ class StazioneDiProva : public ::testing::Test {
     std::filesystem::path base() const { return dir.percorso() / "base"; }
     std::filesystem::path archivio() const { return base() / "previous_ftEs_plots"; }
     std::filesystem::path web() const { return dir.percorso() / "web"; }
-    // Every published chart (not the temporaries) by its path within the station folder, with
-    // its bytes.
+    // Every published chart (not the temporaries, not the archive's index) by its path within
+    // the station folder, with its bytes.
     std::map<std::string, std::string> pubblicati() const;
     // What a finished run does not leave in the base, archive and web folders: temporaries and
-    // BMPs.
+    // BMPs (the turn's file stays).
     std::set<std::string> avanzi() const;
     CartellaTemporanea dir;
 };

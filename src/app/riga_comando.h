@@ -28,7 +28,8 @@ struct OpzioniComando {
     std::optional<std::string> stazione;              // --station: the label of the metrics
     bool manifesto = false;                           // --manifest: plotftEs.json for the page
     std::optional<std::string> registro;              // --log: the file its report is added to
-    std::string errore;                               // one line, for Azione::errore
+    bool sostituisci = false;  // --replace: a backfill replaces copies however full they are
+    std::string errore;        // one line, for Azione::errore
 };
 
 // The longest backfill: ten years of archive copies.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "batch/controllo.h"
+#include "app/controllo.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "batch/configurazione.h"
-#include "batch/diagnostica.h"
 #include "batch/tabelle.h"
 #include "curves/previsione.h"
 #include "curves/stazione.h"
@@ -15,6 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/line_reader.h"
 #include "platform/utf8.h"
+#include "reports/diagnostica.h"
 
 namespace ftes {
 
@@ -42,21 +42,6 @@ std::string visibile(const std::string& valore) {
     std::string v = "[";
     for (const char c : valore) v += c == ' ' ? std::string("\xC2\xB7") : std::string(1, c);
     return v + "]";
-}
-
-// Line 2 of a forecast holds 24 fields of five characters: a blank, whole MHz in two characters
-// (the first may be a blank), the decimal point and the tenths.
-bool campi_previsione(const std::string& riga) {
-    if (riga.size() < 120) return false;
-    const auto cifra = [](char c) { return c >= '0' && c <= '9'; };
-    for (std::size_t k = 0; k < 24; ++k) {
-        const char* f = riga.data() + 5 * k;
-        if (f[0] != ' ' || !(f[1] == ' ' || cifra(f[1])) || !cifra(f[2]) || f[3] != '.' ||
-            !cifra(f[4])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Checks one folder value of varnel.ini; the folder as a run uses it.
@@ -94,34 +79,48 @@ std::string cartella(Resoconto& r, const std::optional<std::string>& riga, int n
 // Whether a folder is there and the run can use it: write into it (scritta) or list it.
 void cartella_esiste(Resoconto& r, const std::string& c, const char* cosa, bool scritta) {
     if (c.empty()) return;
-    if (!platform::folder_exists(c)) {
+    const auto tipo = platform::kind_of_target(c);
+    if (tipo && *tipo != platform::Kind::folder) {
         r.problema("the " + std::string(cosa) + " " + c + " does not exist", "create it");
         return;
     }
-    if (scritta && !platform::folder_writable(c)) {
-        r.problema("the run cannot write into the " + std::string(cosa) + " " + c,
-                   "give the account that runs the batch the right to write there");
-        return;
-    }
-    if (!scritta) {
-        platform::FolderListing elenco(c);
-        if (!elenco.is_open()) {
-            r.problema("the run cannot list the " + std::string(cosa) + " " + c + ": " +
-                           elenco.error()->text,
-                       "give the account that runs the batch the right to read it");
+    if (scritta) {
+        const auto prova = platform::try_folder(c);
+        if (!prova.scrive) {
+            r.problema("the run cannot write into the " + std::string(cosa) + " " + c + ": " +
+                           prova.scrive.error().text,
+                       "give the account that runs the batch the right to write there");
             return;
         }
+        if (!prova.blocca) {
+            r.problema("the " + std::string(cosa) + " " + c +
+                           " is on a file system that gives no lock: " + prova.blocca.error().text +
+                           "; two runs of the station could overlap there",
+                       "keep the folder on a disk that gives locks (a local disk, or NFS with its "
+                       "lock service running), or schedule one run of the station at a time");
+            return;
+        }
+    } else if (auto elenco = platform::FolderListing::open(c); !elenco) {
+        r.problema(
+            "the run cannot list the " + std::string(cosa) + " " + c + ": " + elenco.error().text,
+            "give the account that runs the batch the right to read it");
+        return;
     }
     r.bene("the " + std::string(cosa) + " " + c + " exists" +
-           (scritta ? " and can be written" : " and can be listed"));
+           (scritta ? " and can be written and locked" : " and can be listed"));
 }
 
 }  // namespace
 
 int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
     Resoconto r(out);
-    const std::string percorso =
-        con_separatore_finale(platform::current_directory()) + std::string(nome_configurazione);
+    const auto cartella_corrente = platform::current_directory();
+    if (!cartella_corrente) {
+        r.problema("the current folder cannot be known: " + cartella_corrente.error().text,
+                   "run it in the station folder");
+        return 1;
+    }
+    const std::string percorso = percorso_configurazione(*cartella_corrente);
     const auto letta = leggi_configurazione_da(percorso);
     if (!letta) {
         r.problema(percorso + ": " + (letta.error().absent ? "not found" : letta.error().text),
@@ -146,8 +145,12 @@ int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
     cartella_esiste(r, dati, "sounding folder", false);
     cartella_esiste(r, web, "web folder", true);
     const std::string archivio = esportazione::cartella_archivio(base);
-    if (!base.empty() && platform::folder_exists(base)) {
-        if (!platform::folder_exists(archivio)) {
+    const auto cartella = [](const std::string& c) {
+        const auto tipo = platform::kind_of_target(c);
+        return tipo && *tipo == platform::Kind::folder;
+    };
+    if (!base.empty() && cartella(base)) {
+        if (!cartella(archivio)) {
             r.problema("the archive folder " + archivio +
                            " does not exist: no archive copy "
                            "would be written",
@@ -159,36 +162,29 @@ int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
 
     // The station, as a run finds it.
     const StazioneTrovata stazione = trova_stazione(dati);
-    for (const platform::Error& a : stazione.avvisi) r.nota(a.path + ": " + a.text);
-    if (stazione.tipo == 0) {
+    for (const platform::Note& a : stazione.avvisi) r.nota(a.path + ": " + a.text);
+    if (stazione.tipo_stazione == 0) {
         r.problema("no station recognised in " + (dati.empty() ? std::string(".") : dati),
                    "name in line 4 the folder of the station's sounding files, one station per "
                    "folder");
     } else {
-        r.bene("station kind " + std::to_string(stazione.tipo) + " (key \"" + stazione.chiave +
-               "\") recognised from " + stazione.file);
+        r.bene("station kind " + std::to_string(stazione.tipo_stazione) + " (key \"" +
+               stazione.chiave + "\") recognised from " + stazione.file);
     }
 
     // The six days, their soundings and their forecasts.
-    std::array<std::string, 25> etichette{};
-    if (stazione.tipo != 0) {
-        const auto per_tipo = etichette_per_tipo(stazione.tipo);
-        std::copy(per_tipo.begin(), per_tipo.end(), etichette.begin());
-    }
     std::vector<std::string> mesi;
     for (int indice = -5; indice <= 0; ++indice) {
-        const GiornoCalcolato g = calcola_giorno(oggi, indice);
-        if (stazione.tipo != 0) {
-            NomiSondaggio nomi(stazione.tipo, dati, g.mese_anno, g.giorno_anno);
+        const Giornata g = calcola_giorno(oggi, indice);
+        if (stazione.tipo_stazione != 0) {
+            NomiSondaggio nomi(stazione.tipo_stazione, dati, g.mese_anno, g.giorno_anno);
             int trovati = 0;
             std::string primo;
-            for (int ora = 0; ora < 24; ++ora) {
-                for (int m = 1; m <= 60; ++m) {
-                    const std::string& nome =
-                        nomi.nome(etichette[static_cast<std::size_t>(ora)], testo_minuto(m));
-                    if (primo.empty()) primo = nome;
-                    trovati += platform::regular_file_exists(nome);
-                }
+            for (const OraMinuto quando : ordine_sondaggi()) {
+                const std::string& nome = nomi.nome(quando);
+                if (primo.empty()) primo = nome;
+                const auto tipo = platform::kind_at(nome);
+                trovati += tipo && *tipo == platform::Kind::regular;
             }
             const std::string detto = g.data_estesa + ": " + std::to_string(trovati) +
                                       " soundings (the first name tried is " + primo + ")";
@@ -201,15 +197,17 @@ int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
         if (std::find(mesi.begin(), mesi.end(), g.mese_anno) != mesi.end()) continue;
         mesi.push_back(g.mese_anno);
         const std::string previsione = nome_file_previsione(base, g.mese_anno);
-        platform::LineReader file(previsione);
-        if (!file.is_open()) {
-            r.nota(previsione + ": " + file.error().text + "; its charts have no forecast");
+        auto aperto = platform::InputFile::open(previsione);
+        if (!aperto) {
+            r.nota(previsione + ": " + aperto.error().text + "; its charts have no forecast");
             continue;
         }
-        std::string riga;
-        file.skip_line();
-        file.read_line(riga);
-        if (campi_previsione(riga)) {
+        platform::LineReader file(std::move(*aperto));
+        const auto valori = leggi_previsione(file);
+        if (!valori) {
+            r.problema(previsione + ": cannot read: " + valori.error().text,
+                       "let the account that runs the batch read it, from a disk that answers");
+        } else if (valori->formato_fisso) {
             r.bene(previsione + ": line 2 holds 24 hourly values");
         } else {
             r.problema(previsione +

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "batch/riga_comando.h"
+#include "app/riga_comando.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "batch/riga_comando.h"
+#include "app/riga_comando.h"
 
 #include <algorithm>
 #include <cctype>
@@ -89,6 +89,10 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             o.manifesto = true;
             continue;
         }
+        if (arg == "--replace") {
+            o.sostituisci = true;
+            continue;
+        }
         // An option with a value: "--name value" or "--name=value".
         std::string_view nome = arg, valore;
         bool ha_valore = false;
@@ -150,6 +154,11 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
     if (o.azione == OpzioniComando::Azione::controlla && o.recupero) {
         return errore("--check and --backfill cannot be used together");
     }
+    if (o.sostituisci && !o.recupero) {
+        return errore(
+            "--replace goes with --backfill: only a backfill replaces archive copies "
+            "however full they are");
+    }
     return o;
 }
 
@@ -160,7 +169,7 @@ std::string errore_recupero_futuro(const Intervallo& recupero, std::chrono::year
 
 std::string_view testo_uso() {
     return "usage: ftes-charts [--date YYYY-MM-DD] [OPTIONS]\n"
-           "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [OPTIONS]\n"
+           "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [--replace] [OPTIONS]\n"
            "       ftes-charts --check [--date YYYY-MM-DD]\n"
            "       ftes-charts --help | --version\n"
            "Draws the ftEs charts of the six days ending today from the folders named in\n"
@@ -169,7 +178,10 @@ std::string_view testo_uso() {
            "                           today; this replaces the six live charts\n"
            "  --backfill DAY[..DAY]    redraw only the archive copy of every day of the range,\n"
            "                           oldest first, at most 3660 days, none after today;\n"
-           "                           live charts untouched\n"
+           "                           live charts untouched; a copy is replaced only by a\n"
+           "                           chart at least as full, unless --replace is given\n"
+           "  --replace                with --backfill: replace the archive copies whatever\n"
+           "                           they hold (the summary lines say \"replaced\")\n"
            "  --wait SECONDS           wait this long for another run of the station to finish\n"
            "                           (default 60, at most 3600), then give up with status 4\n"
            "  --metrics FILE           after the run, write its metrics to FILE for Prometheus'\n"
@@ -177,7 +189,8 @@ std::string_view testo_uso() {
            "  --station NAME           the station label of the metrics (default: the name of\n"
            "                           the current folder)\n"
            "  --manifest               a daily run also writes plotftEs.json beside the charts,\n"
-           "                           for the web page: their days, values and state\n"
+           "                           for the web page: their days, values and state (a\n"
+           "                           daily run without it removes an old one)\n"
            "  --log FILE               add the run's report (its time, exit status and every\n"
            "                           line --verbose shows) to FILE, which keeps the latest\n"
            "                           runs within 256 KiB\n"
@@ -190,10 +203,11 @@ std::string_view testo_uso() {
            "  --version                show the version\n"
            "Days are written YYYY-MM-DD, years 1900 to 9999. Each option may be given once.\n"
            "Exit status: 0 every chart published and every input read; 1 a chart or its\n"
-           "archive copy could not be written, or varnel.ini could not be read; 2 bad usage\n"
-           "(nothing written); 3 every chart published, but an input file that is there could\n"
-           "not be read, so a chart may lack values; 4 another run of the station kept its\n"
-           "turn past the wait (nothing more written).\n";
+           "archive copy could not be written, or varnel.ini is missing or could not be read\n"
+           "(then nothing was written); 2 bad usage (nothing written); 3 every chart\n"
+           "published, but an input file that is there could not be read, or no station was\n"
+           "recognised in the sounding folder, so a chart may lack values; 4 another run of\n"
+           "the station kept its turn past the wait (nothing more written).\n";
 }
 
 }  // namespace ftes
