@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batch/configurazione.h"
+#include "batch/stato_uscita.h"
 #include "batch/tabelle.h"
 #include "curves/previsione.h"
 #include "curves/stazione.h"
@@ -118,7 +119,7 @@ int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
     if (!cartella_corrente) {
         r.problema("the current folder cannot be known: " + cartella_corrente.error().text,
                    "run it in the station folder");
-        return 1;
+        return controllo_con_problemi;
     }
     const std::string percorso = percorso_configurazione(*cartella_corrente);
     const auto letta = leggi_configurazione_da(percorso);
@@ -128,12 +129,12 @@ int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
                        ? "run in the station folder, or create varnel.ini there: six lines, the "
                          "base folder on line 2, the sounding folder on 4, the web folder on 6"
                        : "let the account that runs the batch read it, from a disk that answers");
-        return 1;
+        return controllo_con_problemi;
     }
     if (letta->utf16_troppo_lungo) {
         r.problema(percorso + ": UTF-16 and longer than any varnel.ini (64 KiB)",
                    "save it as six short lines");
-        return 1;
+        return controllo_con_problemi;
     }
     const SeiRighe& righe = letta->righe;
     const std::string& codifica = letta->codifica;
@@ -221,7 +222,7 @@ int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
            " and an archive copy of each day in " + archivio);
     out << (r.problemi() == 0 ? "no problem found\n"
                               : std::to_string(r.problemi()) + " problem(s) found\n");
-    return r.problemi() == 0 ? 0 : 1;
+    return r.problemi() == 0 ? controllo_senza_problemi : controllo_con_problemi;
 }
 
 }  // namespace ftes

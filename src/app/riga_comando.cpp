@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "batch/stato_uscita.h"
 #include "batch/tabelle.h"
 
 namespace ftes {
@@ -19,6 +20,26 @@ std::optional<unsigned> cifre(std::string_view testo) {
     const auto [fine, ec] = std::from_chars(testo.data(), testo.data() + testo.size(), valore);
     if (ec != std::errc{} || fine != testo.data() + testo.size()) return std::nullopt;
     return valore;
+}
+
+// "  N  words..." wrapped within 80 columns, the words of later lines under the first's.
+std::string a_capo(const std::string& numero, std::string_view parole) {
+    const std::string prima = "  " + numero + "  ", rientro(prima.size(), ' ');
+    std::string testo, riga = prima;
+    for (std::size_t da = 0; da < parole.size();) {
+        const std::size_t fine = std::min(parole.find(' ', da), parole.size());
+        const std::string_view parola = parole.substr(da, fine - da);
+        const bool vuota = riga.size() == prima.size();
+        if (!vuota && riga.size() + 1 + parola.size() > 79) {
+            (testo += riga) += '\n';
+            riga = rientro;
+        } else if (!vuota) {
+            riga += ' ';
+        }
+        riga += parola;
+        da = fine + 1;
+    }
+    return (testo += riga) += '\n';
 }
 
 OpzioniComando errore(std::string testo) {
@@ -167,47 +188,47 @@ std::string errore_recupero_futuro(const Intervallo& recupero, std::chrono::year
            testo_iso(oggi) + "): the archive holds only days that have been";
 }
 
-std::string_view testo_uso() {
-    return "usage: ftes-charts [--date YYYY-MM-DD] [OPTIONS]\n"
-           "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [--replace] [OPTIONS]\n"
-           "       ftes-charts --check [--date YYYY-MM-DD]\n"
-           "       ftes-charts --help | --version\n"
-           "Draws the ftEs charts of the six days ending today from the folders named in\n"
-           "./varnel.ini and publishes them as GIF files, with an archive copy of each day.\n"
-           "  --date YYYY-MM-DD        chart the six days ending on this date, as if it were\n"
-           "                           today; this replaces the six live charts\n"
-           "  --backfill DAY[..DAY]    redraw only the archive copy of every day of the range,\n"
-           "                           oldest first, at most 3660 days, none after today;\n"
-           "                           live charts untouched; a copy is replaced only by a\n"
-           "                           chart at least as full, unless --replace is given\n"
-           "  --replace                with --backfill: replace the archive copies whatever\n"
-           "                           they hold (the summary lines say \"replaced\")\n"
-           "  --wait SECONDS           wait this long for another run of the station to finish\n"
-           "                           (default 60, at most 3600), then give up with status 4\n"
-           "  --metrics FILE           after the run, write its metrics to FILE for Prometheus'\n"
-           "                           textfile collector (node_exporter, windows_exporter)\n"
-           "  --station NAME           the station label of the metrics (default: the name of\n"
-           "                           the current folder)\n"
-           "  --manifest               a daily run also writes plotftEs.json beside the charts,\n"
-           "                           for the web page: their days, values and state (a\n"
-           "                           daily run without it removes an old one)\n"
-           "  --log FILE               add the run's report (its time, exit status and every\n"
-           "                           line --verbose shows) to FILE, which keeps the latest\n"
-           "                           runs within 256 KiB\n"
-           "  --verbose                report every skipped step and sum up each chart on stderr\n"
-           "  --check                  look at the station's set-up as a run would, say what is\n"
-           "                           wrong and how to fix it, and write nothing (status 1 when\n"
-           "                           a chart would go missing, land elsewhere or be drawn "
-           "wrong)\n"
-           "  --help                   show this text\n"
-           "  --version                show the version\n"
-           "Days are written YYYY-MM-DD, years 1900 to 9999. Each option may be given once.\n"
-           "Exit status: 0 every chart published and every input read; 1 a chart or its\n"
-           "archive copy could not be written, or varnel.ini is missing or could not be read\n"
-           "(then nothing was written); 2 bad usage (nothing written); 3 every chart\n"
-           "published, but an input file that is there could not be read, or no station was\n"
-           "recognised in the sounding folder, so a chart may lack values; 4 another run of\n"
-           "the station kept its turn past the wait (nothing more written).\n";
+std::string testo_uso() {
+    std::string testo =
+        "usage: ftes-charts [--date YYYY-MM-DD] [OPTIONS]\n"
+        "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [--replace] [OPTIONS]\n"
+        "       ftes-charts --check [--date YYYY-MM-DD]\n"
+        "       ftes-charts --help | --version\n"
+        "Draws the ftEs charts of the six days ending today from the folders named in\n"
+        "./varnel.ini and publishes them as GIF files, with an archive copy of each day.\n"
+        "  --date YYYY-MM-DD        chart the six days ending on this date, as if it were\n"
+        "                           today; this replaces the six live charts\n"
+        "  --backfill DAY[..DAY]    redraw only the archive copy of every day of the range,\n"
+        "                           oldest first, at most 3660 days, none after today;\n"
+        "                           live charts untouched; a copy is replaced only by a\n"
+        "                           chart at least as full, unless --replace is given\n"
+        "  --replace                with --backfill: replace the archive copies whatever\n"
+        "                           they hold (the summary lines say \"replaced\")\n"
+        "  --wait SECONDS           wait this long for another run of the station to finish\n"
+        "                           (default 60, at most 3600), then give up with status 4\n"
+        "  --metrics FILE           after the run, write its metrics to FILE for Prometheus'\n"
+        "                           textfile collector (node_exporter, windows_exporter)\n"
+        "  --station NAME           the station label of the metrics (default: the name of\n"
+        "                           the current folder)\n"
+        "  --manifest               a daily run also writes plotftEs.json beside the charts,\n"
+        "                           for the web page: their days, values and state (a\n"
+        "                           daily run without it removes an old one)\n"
+        "  --log FILE               add the run's report (its time, exit status and every\n"
+        "                           line --verbose shows) to FILE, which keeps the latest\n"
+        "                           runs within 256 KiB\n"
+        "  --verbose                report every skipped step and sum up each chart on stderr\n"
+        "  --check                  look at the station's set-up as a run would, say what is\n"
+        "                           wrong and how to fix it, and write nothing (status 1 when\n"
+        "                           a chart would go missing, land elsewhere or be drawn "
+        "wrong)\n"
+        "  --help                   show this text\n"
+        "  --version                show the version\n"
+        "Days are written YYYY-MM-DD, years 1900 to 9999. Each option may be given once.\n"
+        "Exit status:\n";
+    for (const Significato& m : significati) {
+        testo += a_capo(std::to_string(m.stato), m.spiegazione);
+    }
+    return testo;
 }
 
 }  // namespace ftes

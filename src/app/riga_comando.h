@@ -53,7 +53,7 @@ IntervalloLetto leggi_intervallo(std::string_view testo);
 // The one-line reason why a backfill that reaches past today is refused.
 std::string errore_recupero_futuro(const Intervallo& recupero, std::chrono::year_month_day oggi);
 
-// The usage text printed by --help and after a usage error.
-std::string_view testo_uso();
+// The usage text printed by --help.
+std::string testo_uso();
 
 }  // namespace ftes

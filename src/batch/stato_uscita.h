@@ -4,41 +4,51 @@
 // unreadable is given.
 #pragma once
 
+#include <array>
 #include <string_view>
 
 namespace ftes {
 
 enum StatoUscita : int {
-    // every chart published (its archive copy written or kept) and every input that exists read
     uscita_riuscita = 0,
-    // a chart or its archive copy not written (or not flushed), varnel.ini missing or unreadable,
-    // or a page left showing what the charts are not
     uscita_non_pubblicata = 1,
-    // bad command line; nothing written
     uscita_uso_errato = 2,
-    // every chart published, but an input that exists could not be read, or no station was
-    // recognised in a data folder that holds files
     uscita_illeggibili = 3,
-    // another run of the station kept its turn; nothing (more) written
     uscita_turno_negato = 4,
 };
 
+// What --check ends with.
+enum EsitoControllo : int {
+    controllo_senza_problemi = 0,
+    controllo_con_problemi = 1,  // something would make a chart go missing, land elsewhere or
+                                 // be drawn wrong
+};
+
+struct Significato {
+    int stato;
+    std::string_view breve;        // a few words, for the log and the metrics
+    std::string_view spiegazione;  // what an operator needs to know of it, for --help
+};
+inline constexpr std::array<Significato, 5> significati{{
+    {uscita_riuscita, "every chart published",
+     "every chart published (its archive copy written or kept), every input read"},
+    {uscita_non_pubblicata, "a chart or its archive copy not written",
+     "a chart or its archive copy not written, or varnel.ini missing or unreadable "
+     "(then nothing was written)"},
+    {uscita_uso_errato, "bad usage", "bad usage; nothing written"},
+    {uscita_illeggibili, "every chart published, but an input file could not be read",
+     "every chart published, but an input file that is there could not be read, or no "
+     "station was recognised in the sounding folder: a chart may lack values"},
+    {uscita_turno_negato, "another run of the station kept its turn",
+     "another run of the station kept its turn past the wait; nothing (more) written"},
+}};
+
 // What an exit status means, in a few words.
 constexpr std::string_view significato_uscita(int stato) {
-    switch (stato) {
-        case uscita_riuscita:
-            return "every chart published";
-        case uscita_non_pubblicata:
-            return "a chart or its archive copy not written";
-        case uscita_uso_errato:
-            return "bad usage";
-        case uscita_illeggibili:
-            return "every chart published, but an input file could not be read";
-        case uscita_turno_negato:
-            return "another run of the station kept its turn";
-        default:
-            return "unknown";
+    for (const Significato& s : significati) {
+        if (s.stato == stato) return s.breve;
     }
+    return "unknown";
 }
 
 // Whether a run that ended with this status published every chart it was to publish.

@@ -98,9 +98,12 @@ std::string testo_metriche(const MetricheCorsa& corsa, const EsitoCorsa& esito) 
     s.serie(numero(corsa.fine));
     s.metrica("ftes_charts_last_run_duration_seconds", "How long the last run took.");
     s.serie(numero(corsa.durata));
-    s.metrica("ftes_charts_last_run_exit_status",
-              "Exit status of the last run: 0 all published, 1 a chart not published, "
-              "3 published with unreadable inputs, 4 another run kept the station's turn.");
+    std::string stati = "Exit status of the last run:";
+    for (const Significato& m : significati) {
+        ((stati += ' ') += std::to_string(m.stato) += ' ') += m.breve;
+        stati += m.stato == significati.back().stato ? '.' : ',';
+    }
+    s.metrica("ftes_charts_last_run_exit_status", stati);
     s.serie(intero(corsa.stato));
     s.metrica("ftes_charts_last_success_timestamp_seconds",
               "When the last run that published every chart ended.");
