@@ -57,9 +57,6 @@ class Canvas {
     // exist yet (nothing that stands there is written through).
     platform::Result<> capture_bmp(const std::string& path) const;
 
-    int width() const { return width_; }
-    int height() const { return height_; }
-
   private:
     // The one way a pixel is written: anything outside the drawing area is dropped.
     void set(long col, long row, std::uint8_t colour);

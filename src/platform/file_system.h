@@ -171,7 +171,6 @@ class ReplacementFile {
     // the rename and the folder's new entry right after it. An Error means the target is as it
     // was.
     Result<Placed> commit();
-    const std::string& temporary_path() const { return temp_path_; }
 
   private:
     ReplacementFile(std::string target, std::string temp, Durability durability,

@@ -29,8 +29,9 @@ using test::fotografa;
 
 TEST(Canvas, DrawingAreaAndScale) {
     const Canvas a = area_del_grafico();
-    EXPECT_EQ(a.width(), 286);
-    EXPECT_EQ(a.height(), 231);
+    const auto p = fotografa(a);
+    EXPECT_EQ(p.larghezza, 286);
+    EXPECT_EQ(p.altezza, 231);
     struct Caso {
         float x, y;
         double col, row;
@@ -40,9 +41,9 @@ TEST(Canvas, DrawingAreaAndScale) {
         {251, -46, 286, 231}, {240, 0, 275, 190.3}, {0, 191, 35, 21.2},    {241, 0, 276, 190.3},
     };
     for (const Caso& c : casi) {
-        const PixelPoint p = a.to_pixel(c.x, c.y);
-        EXPECT_NEAR(p.col, c.col, 0.05) << c.x << "," << c.y;
-        EXPECT_NEAR(p.row, c.row, 0.05) << c.x << "," << c.y;
+        const PixelPoint q = a.to_pixel(c.x, c.y);
+        EXPECT_NEAR(q.col, c.col, 0.05) << c.x << "," << c.y;
+        EXPECT_NEAR(q.row, c.row, 0.05) << c.x << "," << c.y;
     }
 }
 
