@@ -10,22 +10,31 @@ set -eu
 deb=$1 demo=$2
 units=/etc/systemd/system
 dropin=$units/ftes-charts.service.d/zz-ciclo-vita-test.conf
-station=$(mktemp -d)
 fail() { echo "package life: $*" >&2; exit 1; }
+# A machine that has the package, or any of its timer links, is an operator's: the test touches
+# nothing of it. This comes before anything is made, or undone on the way out.
+if dpkg-query -W -f='${Status}' ftes-charts 2>/dev/null | grep -q installed; then
+    fail "ftes-charts is already installed here; this test needs a machine without it"
+fi
+if [ -n "$(find "$units" -path "$units/*.wants/ftes-charts*" 2>/dev/null)" ] ||
+    [ -e "$units/ftes-charts.service.d" ]; then
+    fail "links or drop-ins of ftes-charts are already in $units; this test needs a machine without them"
+fi
+station=$(mktemp -d)
 cleanup() {
     rm -rf "$station" "$dropin"
     rmdir "$units/ftes-charts.service.d" 2>/dev/null || true
     dpkg -P ftes-charts >/dev/null 2>&1 || true
-    # What a failed step may have left: links to the package's timers.
-    find "$units" -path "$units/*.wants/ftes-charts*" -type l -delete
+    # What a failed step may have left: links to the package's own timers, which this test made.
+    find "$units" -path "$units/*.wants/ftes-charts*" -type l \
+        \( -lname '/lib/systemd/system/ftes-charts*' -o -lname '/usr/lib/systemd/system/ftes-charts*' \) \
+        -delete
 }
 trap cleanup EXIT
-dpkg-query -W -f='${Status}' ftes-charts 2>/dev/null | grep -q installed &&
-    fail "ftes-charts is already installed here; this test needs a machine without it"
 
-# The links that enable a timer of the package, and those pointing at nothing.
+# The links that enable a timer of the package, and those of them pointing at nothing.
 links() { find "$units" -path "$units/*.wants/ftes-charts*" -type l | sort; }
-dangling() { find -L "$units" -type l; }
+dangling() { find -L "$units" -path "$units/*.wants/ftes-charts*" -type l; }
 installed() { [ -x /usr/bin/ftes-charts ] && [ -f /lib/systemd/system/ftes-charts.timer ]; }
 expect_links() {
     [ "$(links | sed "s|^$units/||" | tr '\n' ' ')" = "$1" ] ||

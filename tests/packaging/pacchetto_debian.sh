@@ -31,5 +31,5 @@ program=$work/root/usr/bin/ftes-charts
 "$demo" "$work/station" --date 2025-01-05 >/dev/null
 (cd "$work/station" && "$program" --date 2025-01-05)
 [ "$(ls "$work/station/web" | grep -c '^plotftEs[1-6]\.gif$')" = 6 ] || { echo "charts missing"; exit 1; }
-[ "$(ls "$work/station/base/previous_ftEs_plots" | wc -l)" = 6 ] || { echo "archive missing"; exit 1; }
+[ "$(ls "$work/station/base/previous_ftEs_plots" | grep -c "\.gif$")" = 6 ] || { echo "archive missing"; exit 1; }
 echo "Debian package: complete; its program $version charted a station"
