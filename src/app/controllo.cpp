@@ -23,18 +23,19 @@ namespace {
 
 class Resoconto {
   public:
-    explicit Resoconto(std::ostream& out) : out_(out) {}
-    void bene(const std::string& testo) { out_ << "ok       " << testo_stampabile(testo) << '\n'; }
-    void nota(const std::string& testo) { out_ << "note     " << testo_stampabile(testo) << '\n'; }
+    explicit Resoconto(const Flusso& out) : out_(out) {}
+    void bene(const std::string& testo) { out_("ok       " + testo_stampabile(testo) + '\n'); }
+    void nota(const std::string& testo) { out_("note     " + testo_stampabile(testo) + '\n'); }
     void problema(const std::string& testo, const std::string& rimedio) {
         ++problemi_;
-        out_ << "PROBLEM  " << testo_stampabile(testo)
-             << "\n         fix: " << testo_stampabile(rimedio) << '\n';
+        out_("PROBLEM  " + testo_stampabile(testo) +
+             "\n         fix: " + testo_stampabile(rimedio) + '\n');
     }
+    void riga(const std::string& testo) { out_(testo + '\n'); }
     int problemi() const { return problemi_; }
 
   private:
-    std::ostream& out_;
+    const Flusso& out_;
     int problemi_ = 0;
 };
 
@@ -113,7 +114,7 @@ void cartella_esiste(Resoconto& r, const std::string& c, const char* cosa, bool 
 
 }  // namespace
 
-int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
+int controlla_stazione(const Flusso& out, std::chrono::year_month_day oggi) {
     Resoconto r(out);
     const auto cartella_corrente = platform::current_directory();
     if (!cartella_corrente) {
@@ -220,8 +221,8 @@ int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi) {
     r.nota("a run would publish plotftEs1.gif to plotftEs6.gif in " +
            (web.empty() ? std::string("the current folder") : web) +
            " and an archive copy of each day in " + archivio);
-    out << (r.problemi() == 0 ? "no problem found\n"
-                              : std::to_string(r.problemi()) + " problem(s) found\n");
+    r.riga(r.problemi() == 0 ? "no problem found"
+                             : std::to_string(r.problemi()) + " problem(s) found");
     return r.problemi() == 0 ? controllo_senza_problemi : controllo_con_problemi;
 }
 

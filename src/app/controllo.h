@@ -4,13 +4,14 @@
 #pragma once
 
 #include <chrono>
-#include <ostream>
+
+#include "reports/diagnostica.h"
 
 namespace ftes {
 
 // Looks at varnel.ini in the current folder, its three folders, the station, the six days ending
 // on oggi and their forecasts. Returns the exit status: 1 when something would make a chart go
 // missing, land in the wrong place or be drawn wrong, 0 otherwise.
-int controlla_stazione(std::ostream& out, std::chrono::year_month_day oggi);
+int controlla_stazione(const Flusso& out, std::chrono::year_month_day oggi);
 
 }  // namespace ftes

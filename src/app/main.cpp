@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // ftes-charts: the daily batch that draws and publishes the six ftEs charts.
 #include <chrono>
-#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +21,7 @@
 
 namespace {
 
+namespace platform = ftes::platform;
 using ftes::Avviso;
 
 // The name of the folder a path ends in: the station's, by default, for its metrics and page.
@@ -68,13 +68,13 @@ int main(int argc, char** argv) {
     using Azione = ftes::OpzioniComando::Azione;
     switch (opzioni.azione) {
         case Azione::aiuto:
-            std::cout << ftes::testo_uso();
+            platform::write_stdout(ftes::testo_uso());
             return 0;
         case Azione::versione:
-            std::cout << "ftes-charts " FTES_VERSION "\n";
+            platform::write_stdout("ftes-charts " FTES_VERSION "\n");
             return 0;
         case Azione::errore:
-            std::cerr << "ftes-charts: " << opzioni.errore << "\n" << ftes::testo_uso();
+            platform::write_stderr("ftes-charts: " + opzioni.errore + "\n" + ftes::testo_uso());
             return ftes::uscita_uso_errato;
         case Azione::esegui:
         case Azione::controlla:
@@ -83,24 +83,28 @@ int main(int argc, char** argv) {
 
     const auto oggi_locale = ftes::platform::local_today();
     if (!opzioni.data && !oggi_locale) {
-        std::cerr << "ftes-charts: the local date cannot be read (" << oggi_locale.error().text
-                  << "); give --date YYYY-MM-DD\n";
+        platform::write_stderr("ftes-charts: the local date cannot be read (" +
+                               oggi_locale.error().text + "); give --date YYYY-MM-DD\n");
         return ftes::uscita_uso_errato;
     }
     const auto oggi = opzioni.data ? *opzioni.data : *oggi_locale;
     // The archive holds days that have been: a backfill of days still to come would only write
     // empty charts over the record those days will have.
     if (opzioni.recupero && (!oggi_locale || opzioni.recupero->ultimo > *oggi_locale)) {
-        std::cerr << "ftes-charts: "
-                  << (oggi_locale ? ftes::errore_recupero_futuro(*opzioni.recupero, *oggi_locale)
-                                  : std::string("the local date cannot be read, so no --backfill"))
-                  << "\n"
-                  << ftes::testo_uso();
+        platform::write_stderr(
+            "ftes-charts: " +
+            (oggi_locale ? ftes::errore_recupero_futuro(*opzioni.recupero, *oggi_locale)
+                         : std::string("the local date cannot be read, so no --backfill")) +
+            "\n" + ftes::testo_uso());
         return ftes::uscita_uso_errato;
     }
-    if (opzioni.azione == Azione::controlla) return ftes::controlla_stazione(std::cout, oggi);
+    if (opzioni.azione == Azione::controlla) {
+        return ftes::controlla_stazione(platform::write_stdout, oggi);
+    }
 
-    ftes::Diagnostica diagnostica(opzioni.verboso ? &std::cerr : nullptr, &std::cerr);
+    ftes::Diagnostica diagnostica(
+        opzioni.verboso ? ftes::Flusso(platform::write_stderr) : ftes::Flusso(),
+        platform::write_stderr);
     if (opzioni.registro) diagnostica.registra();
     const std::string ora_inizio = ftes::platform::local_timestamp();
     const auto inizio = std::chrono::steady_clock::now();

@@ -23,8 +23,12 @@ bool usable(const PixelPoint& p) {
            std::fabs(p.row) < far_away;
 }
 
+// The whole pixel a position falls on: the nearest, a half going up. Positions lie within
+// far_away of the raster, where the conversions are exact.
 long whole(double v) {
-    return static_cast<long>(std::floor(v + 0.5));
+    const double w = v + 0.5;
+    const long toward_zero = static_cast<long>(w);
+    return static_cast<double>(toward_zero) > w ? toward_zero - 1 : toward_zero;
 }
 
 // Liang-Barsky: cuts the segment a-b to the rectangle; false when nothing of it is inside.

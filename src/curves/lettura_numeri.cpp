@@ -2,8 +2,9 @@
 #include "curves/lettura_numeri.h"
 
 #include <cctype>
-#include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -32,21 +33,22 @@ double leggi_numero(std::string_view testo) {
     if (!cifre) return 0.0;
     const bool negativo = numero[0] == '-';
     const std::size_t inizio = (numero[0] == '-' || numero[0] == '+') ? 1 : 0;
-    double valore = 0.0;
-    const auto ec =
-        std::from_chars(numero.data() + inizio, numero.data() + numero.size(), valore).ec;
-    if (ec == std::errc::result_out_of_range) {
-        valore = std::numeric_limits<double>::infinity();
-    } else if (ec != std::errc{}) {
-        valore = 0.0;
-    }
+    // Digits and one point only, in the C locale the program runs in: strtod reads them exactly
+    // (correctly rounded), and a number past the largest double reads as infinity.
+    errno = 0;
+    const double valore = std::strtod(numero.c_str() + inizio, nullptr);
     return negativo ? -valore : valore;
 }
 
 std::optional<std::int16_t> intero16(double valore) {
-    if (!std::isfinite(valore)) return std::nullopt;
-    // nearbyint in the default rounding mode rounds halfway values to even.
-    const double vicino = std::nearbyint(valore);
+    // Far outside the range, or not a number: no integer of 16 bits. Inside, the conversions
+    // below are exact.
+    if (!(std::fabs(valore) < 65536)) return std::nullopt;
+    long long sotto = static_cast<long long>(valore);  // towards zero
+    if (static_cast<double>(sotto) > valore) --sotto;  // down: the floor
+    const double resto = valore - static_cast<double>(sotto);
+    // The nearest integer, a value exactly halfway going to the even one.
+    const long long vicino = resto > 0.5 || (resto == 0.5 && sotto % 2 != 0) ? sotto + 1 : sotto;
     if (vicino < std::numeric_limits<std::int16_t>::min() ||
         vicino > std::numeric_limits<std::int16_t>::max()) {
         return std::nullopt;

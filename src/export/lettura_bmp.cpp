@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace ftes::esportazione {
 
@@ -60,12 +61,9 @@ platform::Result<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std
     std::array<bool, 256> usato{};
     for (std::size_t r = 0; r < h; ++r) {
         const unsigned char* sorgente = dati + inizio_pixel + (dall_alto ? r : h - 1 - r) * riga;
-        std::uint8_t* destinazione = img.indici.data() + r * w;
-        for (std::size_t c = 0; c < w; ++c) {
-            destinazione[c] = sorgente[c];
-            usato[sorgente[c]] = true;
-        }
+        std::memcpy(img.indici.data() + r * w, sorgente, w);
     }
+    for (const std::uint8_t i : img.indici) usato[i] = true;
     // The used entries in the palette's order, each colour once.
     std::array<std::uint8_t, 256> mappa{};
     bool identica = true;

@@ -39,6 +39,10 @@ inline constexpr const char* text_line_end = "\n";
 // The machine's local time now, in ISO 8601 with its offset from UTC: 2025-01-05T14:03:07+01:00.
 std::string local_timestamp();
 
+// Writes the text to the process's standard output or standard error as it is, at once.
+void write_stdout(std::string_view text);
+void write_stderr(std::string_view text);
+
 // A text in the system's ANSI code page as UTF-8, the program's own text. On Windows that is the
 // code page of the machine (Windows-1252 in western Europe); POSIX names are bytes and stay as
 // they are.

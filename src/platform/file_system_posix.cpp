@@ -144,6 +144,16 @@ std::string local_timestamp() {
     return text;
 }
 
+void write_stdout(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+void write_stderr(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
 std::string ansi_to_utf8(std::string_view text) {
     return std::string(text);
 }

@@ -200,6 +200,16 @@ std::string local_timestamp() {
     return text;
 }
 
+void write_stdout(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+void write_stderr(std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
 std::string ansi_to_utf8(std::string_view text) {
     return to_utf8(to_utf16(std::string(text), CP_ACP));
 }

@@ -80,8 +80,8 @@ std::string riepilogo(const EsitoFigura& f, bool solo_archivio) {
     return riga + esito_pubblicazione(f.esportazione, solo_archivio);
 }
 
-Diagnostica::Diagnostica(std::ostream* verboso, std::ostream* errori)
-    : verboso_(verboso), errori_(errori) {}
+Diagnostica::Diagnostica(Flusso verboso, Flusso errori)
+    : verboso_(std::move(verboso)), errori_(std::move(errori)) {}
 
 void Diagnostica::avviso(const Avviso& a) {
     const std::string riga = riga_avviso(a.passo, a.nota.path, a.nota.text);
@@ -90,7 +90,7 @@ void Diagnostica::avviso(const Avviso& a) {
     }
     if (a.genere == Avviso::Genere::arresto || a.genere == Avviso::Genere::avvertenza) {
         arrestata_ = arrestata_ || a.genere == Avviso::Genere::arresto;
-        emetti(errori_ != nullptr ? errori_ : verboso_, riga);
+        emetti(errori_ ? errori_ : verboso_, riga);
     } else {
         emetti(verboso_, riga);
     }
@@ -130,11 +130,11 @@ void Diagnostica::concludi(int stato, const EsitoCorsa& esito) {
         causa = "exit status " + std::to_string(stato) + " (" +
                 std::string(significato_uscita(stato)) + ")";
     }
-    emetti(errori_ != nullptr ? errori_ : verboso_, "ftes-charts: " + causa);
+    emetti(errori_ ? errori_ : verboso_, "ftes-charts: " + causa);
 }
 
-void Diagnostica::emetti(std::ostream* uscita, const std::string& riga) {
-    if (uscita != nullptr) *uscita << riga << '\n' << std::flush;
+void Diagnostica::emetti(const Flusso& uscita, const std::string& riga) {
+    if (uscita) uscita(riga + '\n');
     if (registrando_) (righe_ += riga) += '\n';
 }
 

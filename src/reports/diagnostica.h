@@ -6,8 +6,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -23,11 +23,15 @@ std::string testo_stampabile(std::string_view testo, std::size_t massimo = 1000)
 // drawn, published".
 std::string riepilogo(const EsitoFigura& figura, bool solo_archivio);
 
+// Where lines of text go: standard error for the operator, a text for the tests. Each call is
+// given whole lines, each ended by '\n'.
+using Flusso = std::function<void(std::string_view testo)>;
+
 class Diagnostica : public Osservatore {
   public:
-    // verboso: where --verbose writes (nullptr: nowhere); errori: where what stops a run, and
-    // the cause of a non-zero status, is told.
-    Diagnostica(std::ostream* verboso, std::ostream* errori);
+    // verboso: where --verbose writes (empty: nowhere); errori: where what stops a run, and the
+    // cause of a non-zero status, is told.
+    Diagnostica(Flusso verboso, Flusso errori);
 
     void avviso(const Avviso& avviso) override;
     void figura(const EsitoFigura& figura, bool solo_archivio) override;
@@ -43,10 +47,10 @@ class Diagnostica : public Osservatore {
     void concludi(int stato, const EsitoCorsa& esito);
 
   private:
-    void emetti(std::ostream* uscita, const std::string& riga);
+    void emetti(const Flusso& uscita, const std::string& riga);
 
-    std::ostream* verboso_ = nullptr;
-    std::ostream* errori_ = nullptr;
+    Flusso verboso_;
+    Flusso errori_;
     bool registrando_ = false;
     std::string righe_;
     bool arrestata_ = false;            // a line told what stopped the run

@@ -2,9 +2,9 @@
 #include "reports/metriche.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "batch/stato_uscita.h"
 #include "platform/file_system.h"
@@ -55,12 +55,13 @@ std::string intero(int n) {
     return std::to_string(n);
 }
 
+// A number as Prometheus' text format writes one, when it is finite; nothing otherwise.
 std::optional<double> finito(std::string_view testo) {
-    double v = 0;
-    const auto [resto, ec] = std::from_chars(testo.data(), testo.data() + testo.size(), v);
-    if (ec != std::errc{} || resto != testo.data() + testo.size() || !std::isfinite(v)) {
-        return std::nullopt;
-    }
+    if (testo.empty() || testo.size() > 64 || testo.front() == ' ') return std::nullopt;
+    const std::string copia(testo);
+    char* fine = nullptr;
+    const double v = std::strtod(copia.c_str(), &fine);
+    if (fine != copia.c_str() + copia.size() || !std::isfinite(v)) return std::nullopt;
     return v;
 }
 

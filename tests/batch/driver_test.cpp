@@ -19,11 +19,12 @@ using namespace std::chrono;
 // What a --verbose run writes in the folder, and its exit status.
 std::pair<std::string, int> esegui_in(const test::CartellaTemporanea& dir, year_month_day oggi) {
     const test::DirectoryCorrente qui(dir.percorso());
-    std::ostringstream uscita;
-    Diagnostica diagnostica(&uscita, &uscita);
+    std::string uscita;
+    const Flusso in_uscita = [&](std::string_view righe) { uscita += righe; };
+    Diagnostica diagnostica(in_uscita, in_uscita);
     Form1 form(oggi, diagnostica, {});
     form.caricamento_form();
-    return {uscita.str(), stato_uscita(form.esito())};
+    return {uscita, stato_uscita(form.esito())};
 }
 
 TEST(Driver, RunsTheSixSlotsInOrderWithEachSlotsMonthKeyDateAndNumber) {

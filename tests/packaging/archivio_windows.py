@@ -68,7 +68,8 @@ with zipfile.ZipFile(path) as z:
             subprocess.run([demo, station], check=True, stdout=subprocess.DEVNULL)
             program = os.path.join(d, "ftes-charts.exe")
             open(program, "wb").write(z.read(folder + "ftes-charts.exe"))
-            env = dict(os.environ, WINEDEBUG="-all")
+            # A UTF-8 locale, whatever the machine's: Wine names host files in it.
+            env = dict(os.environ, WINEDEBUG="-all", LANG="C.UTF-8", LC_ALL="C.UTF-8")
             for _ in range(2):
                 run = subprocess.run([wine, program] + shlex.split(arguments), cwd=station,
                                      env=env, capture_output=True)

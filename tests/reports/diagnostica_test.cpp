@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "batch/stato_uscita.h"
 
 namespace ftes {
 namespace {
+
+// Where a Diagnostica's lines go in these tests.
+Flusso in(std::string& testo) {
+    return [&testo](std::string_view righe) { testo += righe; };
+}
 
 using namespace std::chrono;
 
@@ -31,9 +34,9 @@ TEST(Diagnostics, TextFromFilesShowsNoControlCharacters) {
     for (const Caso& c : casi) EXPECT_EQ(testo_stampabile(c.testo), c.atteso) << c.testo;
     EXPECT_EQ(testo_stampabile(std::string(5000, 'x')).size(), 1000u);
 
-    std::ostringstream uscita;
-    Diagnostica(&uscita, nullptr).segnala("station", "data/\x1B[31mx", "first line \"\x9B\"");
-    EXPECT_EQ(uscita.str(), "ftes-charts: station: data/?[31mx: first line \"?\"\n");
+    std::string uscita;
+    Diagnostica(in(uscita), {}).segnala("station", "data/\x1B[31mx", "first line \"\x9B\"");
+    EXPECT_EQ(uscita, "ftes-charts: station: data/?[31mx: first line \"?\"\n");
 }
 
 EsitoFigura figura(Copia copia, bool corrente = true) {
@@ -90,8 +93,8 @@ TEST(Diagnostics, EachChartsSummaryTellsHowItWasPublished) {
 }
 
 TEST(Diagnostics, ARunThatFailsSaysWhyInOneLineWithOrWithoutVerbose) {
-    std::ostringstream errori;
-    Diagnostica d(nullptr, &errori);
+    std::string errori;
+    Diagnostica d({}, in(errori));
     EsitoCorsa esito;
     esito.attese = 6;
     esito.pubblicate = 5;
@@ -100,29 +103,29 @@ TEST(Diagnostics, ARunThatFailsSaysWhyInOneLineWithOrWithoutVerbose) {
     d.figura(figura(Copia::scritta), false);
     d.figura(rotta, false);
     d.concludi(uscita_non_pubblicata, esito);
-    EXPECT_EQ(errori.str(),
+    EXPECT_EQ(errori,
               "ftes-charts: 1 of 6 charts not published or not archived; the first: 05/01/2025 "
               "plotftEs6.gif: 3 values, 2 no-layer, forecast drawn, not published (current GIF: "
               "cannot create a file in the target folder (x))\n");
 
-    std::ostringstream illeggibili;
-    Diagnostica d3(nullptr, &illeggibili);
+    std::string illeggibili;
+    Diagnostica d3({}, in(illeggibili));
     d3.avviso({Avviso::Genere::nota, "forecast curve", {"base/x.txt", "cannot open: not found"}});
     d3.avviso({Avviso::Genere::illeggibile, "observed values", {"data/a", "cannot read: EIO"}});
     esito.pubblicate = 6;
     esito.illeggibili = 2;
     d3.concludi(uscita_illeggibili, esito);
-    EXPECT_EQ(illeggibili.str(),
+    EXPECT_EQ(illeggibili,
               "ftes-charts: every chart published, but 2 input files there could not be read; "
               "observed values: data/a: cannot read: EIO\n");
 
     // What stopped the run was said when it happened, and a run that ends 0 says nothing.
-    std::ostringstream fermata;
-    Diagnostica d4(nullptr, &fermata);
+    std::string fermata;
+    Diagnostica d4({}, in(fermata));
     d4.avviso({Avviso::Genere::arresto, "run lock", {"base/.ftes-charts.lock", "kept"}});
     d4.concludi(uscita_turno_negato, esito);
     d4.concludi(uscita_riuscita, esito);
-    EXPECT_EQ(fermata.str(), "ftes-charts: run lock: base/.ftes-charts.lock: kept\n");
+    EXPECT_EQ(fermata, "ftes-charts: run lock: base/.ftes-charts.lock: kept\n");
 }
 
 }  // namespace
