@@ -74,7 +74,9 @@ int main(int argc, char** argv) {
             platform::write_stdout("ftes-charts " FTES_VERSION "\n");
             return 0;
         case Azione::errore:
-            platform::write_stderr("ftes-charts: " + opzioni.errore + "\n" + ftes::testo_uso());
+            // One line, and the way to the help, so that the reason stays in sight.
+            platform::write_stderr("ftes-charts: " + opzioni.errore + "\n" +
+                                   ftes::come_avere_aiuto() + "\n");
             return ftes::uscita_uso_errato;
         case Azione::esegui:
         case Azione::controlla:
@@ -95,11 +97,14 @@ int main(int argc, char** argv) {
             "ftes-charts: " +
             (oggi_locale ? ftes::errore_recupero_futuro(*opzioni.recupero, *oggi_locale)
                          : std::string("the local date cannot be read, so no --backfill")) +
-            "\n" + ftes::testo_uso());
+            "\n" + ftes::come_avere_aiuto() + "\n");
         return ftes::uscita_uso_errato;
     }
     if (opzioni.azione == Azione::controlla) {
-        return ftes::controlla_stazione(platform::write_stdout, oggi);
+        return ftes::controlla_stazione(
+            platform::write_stdout,
+            {oggi, opzioni.metriche, opzioni.registro, opzioni.stazione, opzioni.account},
+            FTES_VERSION);
     }
 
     ftes::Diagnostica diagnostica(

@@ -7,6 +7,7 @@
 
 #include "batch/stato_uscita.h"
 #include "batch/tabelle.h"
+#include "platform/file_system.h"
 
 namespace ftes {
 
@@ -22,9 +23,10 @@ std::optional<unsigned> cifre(std::string_view testo) {
     return valore;
 }
 
-// "  N  words..." wrapped within 80 columns, the words of later lines under the first's.
-std::string a_capo(const std::string& numero, std::string_view parole) {
-    const std::string prima = "  " + numero + "  ", rientro(prima.size(), ' ');
+// The words after a first column (an option, an exit status), wrapped within 79 columns, the
+// words of later lines under the first's.
+std::string a_capo(const std::string& prima, std::string_view parole) {
+    const std::string rientro(prima.size(), ' ');
     std::string testo, riga = prima;
     for (std::size_t da = 0; da < parole.size();) {
         const std::size_t fine = std::min(parole.find(' ', da), parole.size());
@@ -41,6 +43,48 @@ std::string a_capo(const std::string& numero, std::string_view parole) {
     }
     return (testo += riga) += '\n';
 }
+
+// The options as --help shows them: the option and its value, and what it does.
+struct VoceAiuto {
+    const char* opzione;
+    const char* cosa;
+};
+constexpr VoceAiuto voci_aiuto[] = {
+    {"--date YYYY-MM-DD",
+     "chart the six days ending on this date, as if it were today; this replaces the six live "
+     "charts"},
+    {"--backfill DAY[..DAY]",
+     "redraw only the archive copy of every day of the range, oldest first, at most 3660 days, "
+     "none after today; live charts untouched; a copy is replaced only by a chart at least as "
+     "full, unless --replace is given"},
+    {"--replace",
+     "with --backfill: replace the archive copies whatever they hold (the summary lines say "
+     "\"replaced\")"},
+    {"--wait SECONDS",
+     "wait this long for another run of the station to finish (default 60, at most 3600), then "
+     "give up with status 4"},
+    {"--metrics FILE",
+     "after the run, write its metrics to FILE for Prometheus' textfile collector "
+     "(node_exporter, windows_exporter)"},
+    {"--station NAME",
+     "the station's name, in the metrics and on the web page (default: the name of the current "
+     "folder)"},
+    {"--manifest",
+     "a daily run also writes plotftEs.json beside the charts, for the web page: their days, "
+     "values and state (a daily run without it removes an old one)"},
+    {"--log FILE",
+     "add the run's report (its time, exit status and every line --verbose shows) to FILE, "
+     "which keeps the latest runs within its bound"},
+    {"--verbose", "report every skipped step and sum up each chart on stderr"},
+    {"--check",
+     "look at the station's set-up as a run would, say what is wrong and how to fix it, and "
+     "write nothing (status 1 when a chart would go missing, land elsewhere or be drawn wrong); "
+     "run by root, it looks with the rights of the packaged service's account, ionosonde; it "
+     "checks the files of --metrics and --log, and adds its findings to --log"},
+    {"--as ACCOUNT", "with --check, run by root: look with this account's rights instead"},
+    {"--help", "show this text"},
+    {"--version", "show the version"},
+};
 
 OpzioniComando errore(std::string testo) {
     OpzioniComando o;
@@ -90,7 +134,8 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
     std::vector<std::string_view> viste;  // the options with a value seen so far
     for (std::size_t i = 0; i < argomenti.size(); ++i) {
         const std::string_view arg = argomenti[i];
-        if (arg == "--help" || arg == "-h") {
+        // "/?" is how a Windows command is asked for its help.
+        if (arg == "--help" || arg == "-h" || (platform::separator() == '\\' && arg == "/?")) {
             o.azione = OpzioniComando::Azione::aiuto;
             return o;
         }
@@ -123,7 +168,7 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             ha_valore = true;
         }
         if (nome != "--date" && nome != "--backfill" && nome != "--wait" && nome != "--metrics" &&
-            nome != "--station" && nome != "--log") {
+            nome != "--station" && nome != "--log" && nome != "--as") {
             return errore("unknown option '" + std::string(arg) + "'");
         }
         // Given twice, one of the two values would be dropped without a word.
@@ -135,12 +180,15 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
             valore = argomenti[++i];
             ha_valore = true;
         }
-        if (nome == "--metrics" || nome == "--station" || nome == "--log") {
+        if (nome == "--metrics" || nome == "--station" || nome == "--log" || nome == "--as") {
             if (!ha_valore || valore.empty()) {
-                return errore(std::string(nome) +
-                              (nome == "--station" ? " needs a name" : " needs a file name"));
+                return errore(std::string(nome) + (nome == "--station" ? " needs a name"
+                                                   : nome == "--as"    ? " needs an account"
+                                                                       : " needs a file name"));
             }
-            if (nome == "--metrics") {
+            if (nome == "--as") {
+                o.account = std::string(valore);
+            } else if (nome == "--metrics") {
                 o.metriche = std::string(valore);
             } else if (nome == "--log") {
                 o.registro = std::string(valore);
@@ -175,6 +223,9 @@ OpzioniComando leggi_riga_comando(std::span<const std::string_view> argomenti) {
     if (o.azione == OpzioniComando::Azione::controlla && o.recupero) {
         return errore("--check and --backfill cannot be used together");
     }
+    if (o.account && o.azione != OpzioniComando::Azione::controlla) {
+        return errore("--as goes with --check: only the check looks as another account");
+    }
     if (o.sostituisci && !o.recupero) {
         return errore(
             "--replace goes with --backfill: only a backfill replaces archive copies "
@@ -188,45 +239,29 @@ std::string errore_recupero_futuro(const Intervallo& recupero, std::chrono::year
            testo_iso(oggi) + "): the archive holds only days that have been";
 }
 
+std::string come_avere_aiuto() {
+    return platform::separator() == '\\' ? "try 'ftes-charts --help' or 'ftes-charts /?'"
+                                         : "try 'ftes-charts --help'";
+}
+
 std::string testo_uso() {
     std::string testo =
         "usage: ftes-charts [--date YYYY-MM-DD] [OPTIONS]\n"
         "       ftes-charts --backfill YYYY-MM-DD[..YYYY-MM-DD] [--replace] [OPTIONS]\n"
-        "       ftes-charts --check [--date YYYY-MM-DD]\n"
+        "       ftes-charts --check [--as ACCOUNT] [--date YYYY-MM-DD] [OPTIONS]\n"
         "       ftes-charts --help | --version\n"
         "Draws the ftEs charts of the six days ending today from the folders named in\n"
-        "./varnel.ini and publishes them as GIF files, with an archive copy of each day.\n"
-        "  --date YYYY-MM-DD        chart the six days ending on this date, as if it were\n"
-        "                           today; this replaces the six live charts\n"
-        "  --backfill DAY[..DAY]    redraw only the archive copy of every day of the range,\n"
-        "                           oldest first, at most 3660 days, none after today;\n"
-        "                           live charts untouched; a copy is replaced only by a\n"
-        "                           chart at least as full, unless --replace is given\n"
-        "  --replace                with --backfill: replace the archive copies whatever\n"
-        "                           they hold (the summary lines say \"replaced\")\n"
-        "  --wait SECONDS           wait this long for another run of the station to finish\n"
-        "                           (default 60, at most 3600), then give up with status 4\n"
-        "  --metrics FILE           after the run, write its metrics to FILE for Prometheus'\n"
-        "                           textfile collector (node_exporter, windows_exporter)\n"
-        "  --station NAME           the station label of the metrics (default: the name of\n"
-        "                           the current folder)\n"
-        "  --manifest               a daily run also writes plotftEs.json beside the charts,\n"
-        "                           for the web page: their days, values and state (a\n"
-        "                           daily run without it removes an old one)\n"
-        "  --log FILE               add the run's report (its time, exit status and every\n"
-        "                           line --verbose shows) to FILE, which keeps the latest\n"
-        "                           runs within 256 KiB\n"
-        "  --verbose                report every skipped step and sum up each chart on stderr\n"
-        "  --check                  look at the station's set-up as a run would, say what is\n"
-        "                           wrong and how to fix it, and write nothing (status 1 when\n"
-        "                           a chart would go missing, land elsewhere or be drawn "
-        "wrong)\n"
-        "  --help                   show this text\n"
-        "  --version                show the version\n"
+        "./varnel.ini and publishes them as GIF files, with an archive copy of each day.\n";
+    for (const VoceAiuto& v : voci_aiuto) {
+        std::string prima = std::string("  ") + v.opzione;
+        prima.resize(std::max<std::size_t>(prima.size() + 2, 25), ' ');
+        testo += a_capo(prima, v.cosa);
+    }
+    testo +=
         "Days are written YYYY-MM-DD, years 1900 to 9999. Each option may be given once.\n"
         "Exit status:\n";
     for (const Significato& m : significati) {
-        testo += a_capo(std::to_string(m.stato), m.spiegazione);
+        testo += a_capo("  " + std::to_string(m.stato) + "  ", m.spiegazione);
     }
     return testo;
 }

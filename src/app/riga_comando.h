@@ -29,7 +29,8 @@ struct OpzioniComando {
     bool manifesto = false;                           // --manifest: plotftEs.json for the page
     std::optional<std::string> registro;              // --log: the file its report is added to
     bool sostituisci = false;  // --replace: a backfill replaces copies however full they are
-    std::string errore;        // one line, for Azione::errore
+    std::optional<std::string> account;  // --as: with --check, the account to look as
+    std::string errore;                  // one line, for Azione::errore
 };
 
 // The longest backfill: ten years of archive copies.
@@ -55,5 +56,7 @@ std::string errore_recupero_futuro(const Intervallo& recupero, std::chrono::year
 
 // The usage text printed by --help.
 std::string testo_uso();
+// The line that follows a usage error: how to see the usage.
+std::string come_avere_aiuto();
 
 }  // namespace ftes

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -222,6 +223,20 @@ struct Prova {
     Result<> blocca;
 };
 Prova try_folder(const std::string& folder);
+
+// The account this process runs as, and whether it may read and write anywhere (root; on
+// Windows an administrator's elevated process), so that what it may do says nothing of what
+// another account may.
+struct Account {
+    std::string name;
+    bool privileged = false;
+};
+Account current_account();
+// Whether the system has an account of that name.
+bool account_exists(const std::string& name);
+// Runs what() as the account, in a process of its own with that account's rights alone, and
+// gives its status. Only a privileged process can; an Error says why not.
+Result<int> run_as(const std::string& account, const std::function<int()>& what);
 
 // The name of the file a run keeps in each folder it writes, to take its turn there.
 inline constexpr std::string_view turn_file_name = ".ftes-charts.lock";

@@ -2,8 +2,11 @@
 // POSIX implementation of the platform services declared in file_system.h.
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -375,6 +378,76 @@ Result<Swept> sweep_temporaries(const std::string& folder, bool (*ours)(std::str
         swept.removed += removed == 0;
     }
     return swept;
+}
+
+namespace {
+
+// The account of a user id, or of a name: its entry in the system's user database.
+struct Entry {
+    std::string name;
+    uid_t uid = 0;
+    gid_t gid = 0;
+};
+
+std::optional<Entry> entry(const passwd* found) {
+    if (found == nullptr) return std::nullopt;
+    return Entry{found->pw_name, found->pw_uid, found->pw_gid};
+}
+
+std::optional<Entry> entry_of_uid(uid_t uid) {
+    passwd pw{};
+    passwd* found = nullptr;
+    std::vector<char> buf(16384);
+    ::getpwuid_r(uid, &pw, buf.data(), buf.size(), &found);
+    return entry(found);
+}
+
+std::optional<Entry> entry_of_name(const std::string& name) {
+    passwd pw{};
+    passwd* found = nullptr;
+    std::vector<char> buf(16384);
+    ::getpwnam_r(name.c_str(), &pw, buf.data(), buf.size(), &found);
+    return entry(found);
+}
+
+}  // namespace
+
+Account current_account() {
+    const uid_t uid = ::geteuid();
+    const auto e = entry_of_uid(uid);
+    return {e ? e->name : "uid " + std::to_string(uid), uid == 0};
+}
+
+bool account_exists(const std::string& name) {
+    return entry_of_name(name).has_value();
+}
+
+Result<int> run_as(const std::string& account, const std::function<int()>& what) {
+    const auto e = entry_of_name(account);
+    if (!e) return Error{{}, "no account " + account + " on this system"};
+    if (::geteuid() != 0) return Error{{}, "only root can act as another account"};
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) return system_error({});
+    if (child == 0) {
+        // The account's own groups, group and user, in that order: after setuid nothing of
+        // root's rights is left.
+        if (::initgroups(e->name.c_str(), e->gid) != 0 || ::setgid(e->gid) != 0 ||
+            ::setuid(e->uid) != 0) {
+            const std::string why = "cannot act as " + account + ": " + std::strerror(errno) + "\n";
+            write_stderr(why);
+            ::_exit(125);
+        }
+        const int status = what();
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return system_error({});
+    }
+    if (!WIFEXITED(status)) return Error{{}, "the check as " + account + " ended abnormally"};
+    return WEXITSTATUS(status);
 }
 
 Prova try_folder(const std::string& folder) {

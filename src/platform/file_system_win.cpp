@@ -454,6 +454,37 @@ Result<Swept> sweep_temporaries(const std::string& folder, bool (*ours)(std::str
     return swept;
 }
 
+Account current_account() {
+    wchar_t name[256];
+    DWORD size = 256;
+    Account account;
+    account.name = GetUserNameW(name, &size) ? to_utf8(std::wstring(name, size - 1)) : "?";
+    // Elevated: an administrator's process that may write where the task's account may not.
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        TOKEN_ELEVATION elevation{};
+        DWORD got = 0;
+        if (GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &got)) {
+            account.privileged = elevation.TokenIsElevated != 0;
+        }
+        CloseHandle(token);
+    }
+    return account;
+}
+
+bool account_exists(const std::string& name) {
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sid_size = sizeof sid, domain_size = 256;
+    wchar_t domain[256];
+    SID_NAME_USE use{};
+    return LookupAccountNameW(nullptr, to_utf16(name).c_str(), sid, &sid_size, domain, &domain_size,
+                              &use) != 0;
+}
+
+Result<int> run_as(const std::string& account, const std::function<int()>&) {
+    return Error{{}, "a check as " + account + " runs as a task of that account"};
+}
+
 Prova try_folder(const std::string& folder) {
     Prova prova;
     const std::string path = folder + ".ftes-charts-check." + run_mark() + ".tmp";

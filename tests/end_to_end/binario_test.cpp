@@ -128,20 +128,27 @@ TEST_F(Stazione, UsageErrorsWriteNothingExitTwoAndSayWhyInOneLine) {
         {"--backfill 2099-01-01", "--backfill reaches 2099-01-01, after today"},
         {"--backfill 2025-01-01..2034-01-01", "--backfill reaches 2034-01-01, after today"},
         {"--wait 3601", "--wait needs a number of seconds"},
+        {"--as nobody", "--as goes with --check"},
     };
     for (const auto& [argomenti, detto] : casi) {
         const test::Esito e = esegui(dir.percorso(), argomenti);
         EXPECT_EQ(e.stato, 2) << argomenti;
-        const std::size_t uso = e.err.find("usage: ftes-charts");
-        ASSERT_NE(uso, std::string::npos) << argomenti;
-        const std::string motivo = e.err.substr(0, uso);
+        // The reason in one line, then the way to the help: the reason stays in sight.
+        const std::size_t aiuto = e.err.find("\ntry 'ftes-charts --help'");
+        ASSERT_NE(aiuto, std::string::npos) << argomenti << ": " << e.err;
+        const std::string motivo = e.err.substr(0, aiuto + 1);
         EXPECT_EQ(std::count(motivo.begin(), motivo.end(), '\n'), 1) << "one line: " << e.err;
+        EXPECT_EQ(std::count(e.err.begin(), e.err.end(), '\n'), 2) << e.err;
         EXPECT_EQ(motivo.rfind("ftes-charts: ", 0), 0u) << e.err;
         EXPECT_NE(motivo.find(detto), std::string::npos) << e.err;
         EXPECT_TRUE(fs::is_empty(web())) << argomenti;
         EXPECT_TRUE(fs::is_empty(archivio())) << argomenti;
     }
     EXPECT_EQ(esegui(dir.percorso(), "--help").stato, 0);
+#ifdef _WIN32
+    // A Windows command is asked for its help with /?.
+    EXPECT_EQ(esegui(dir.percorso(), "/?").out.rfind("usage: ftes-charts", 0), 0u);
+#endif
     EXPECT_EQ(esegui(dir.percorso(), "--version").out.rfind("ftes-charts ", 0), 0u);
 }
 

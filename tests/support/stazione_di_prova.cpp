@@ -4,6 +4,10 @@
 #include <algorithm>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace ftes::test {
 
 namespace {
@@ -23,6 +27,14 @@ std::vector<std::string> parole(const std::string& testo) {
 
 Esito esegui(const std::filesystem::path& cartella, const std::string& argomenti) {
     return esegui_programma(FTES_BINARY, parole(argomenti), cartella);
+}
+
+std::string controllo(const std::string& argomenti) {
+#ifdef _WIN32
+    return "--check " + argomenti;
+#else
+    return (::geteuid() == 0 ? "--check --as root " : "--check ") + argomenti;
+#endif
 }
 
 std::optional<std::filesystem::path> strace_utilizzabile() {

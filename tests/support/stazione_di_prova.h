@@ -19,6 +19,10 @@ namespace ftes::test {
 // The batch run in the folder with the arguments of the text, separated by blanks.
 Esito esegui(const std::filesystem::path& cartella, const std::string& argomenti);
 
+// "--check" with the arguments, looking with the rights of the account that runs the tests
+// (root, where the tests run as root, rather than the packaged service's account).
+std::string controllo(const std::string& argomenti);
+
 // strace, where it is installed and may trace here.
 std::optional<std::filesystem::path> strace_utilizzabile();
 
