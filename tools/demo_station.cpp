@@ -3,7 +3,8 @@
 // the forecast files of every month touched and the sounding files of a kind-2 station for the
 // six days (or as many as asked) ending on a date. The same seed always gives the same files.
 //
-//   ftes-demo-station DIR [--date YYYY-MM-DD] [--seed N] [--interval 15|7.5|5] [--days N]
+//   ftes-demo-station DIR [--date YYYY-MM-DD] [--until YYYY-MM-DDTHH:MM] [--seed N]
+//                         [--interval 15|7.5|5] [--days N]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <iostream>
 #include <numbers>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -31,8 +33,9 @@ struct Opzioni {
     fs::path cartella;
     year_month_day fine{};
     unsigned seme = 2025;
-    int decimi_di_minuto = 150;  // interval between soundings in tenths of a minute
-    int giorni = 6;              // days of soundings, ending on fine
+    int decimi_di_minuto = 150;         // interval between soundings in tenths of a minute
+    int giorni = 6;                     // days of soundings, ending on fine
+    std::optional<sys_seconds> fino_a;  // no sounding after this moment (UT)
 };
 
 // A uniform number in [0, 1) from the generator's raw output, the same on every platform.
@@ -125,6 +128,7 @@ int genera(const Opzioni& o) {
             const int ora = decimi / 600, minuto = decimi % 600 / 10;
             const std::string valore = colonna(g, ora, livello);
             if (uniforme(g) < 0.03) continue;  // a sounding that never arrived
+            if (o.fino_a && sys_days{giorno.data} + minutes{decimi / 10} > *o.fino_a) continue;
             char nome[64];
             std::snprintf(nome, sizeof nome, "CN12A_%s%s%02d%02d.TXT", anno.c_str(),
                           giorno.giorno_anno.c_str(), ora, minuto);
@@ -137,6 +141,38 @@ int genera(const Opzioni& o) {
     return 0;
 }
 
+constexpr const char* uso =
+    "usage: ftes-demo-station DIR [--date YYYY-MM-DD] [--until YYYY-MM-DDTHH:MM] [--seed N]\n"
+    "                         [--interval 15|7.5|5] [--days N]\n"
+    "Lays out a demo station in DIR: varnel.ini, the forecasts and the soundings of the six\n"
+    "days (or --days N) ending on --date (default today), none after --until (UT) if given.\n"
+    "Then: cd DIR && ftes-charts --verbose\n";
+
+int errore(const std::string& testo) {
+    std::cerr << "ftes-demo-station: " << testo << "\ntry 'ftes-demo-station --help'\n";
+    return 2;
+}
+
+// A whole number of at most nine digits, or nothing.
+std::optional<unsigned> numero(const std::string& testo) {
+    if (testo.empty() || testo.size() > 9) return std::nullopt;
+    unsigned valore = 0;
+    for (const char c : testo) {
+        if (c < '0' || c > '9') return std::nullopt;
+        valore = valore * 10 + static_cast<unsigned>(c - '0');
+    }
+    return valore;
+}
+
+// YYYY-MM-DDTHH:MM, a moment in UT.
+std::optional<sys_seconds> momento(const std::string& testo) {
+    if (testo.size() != 16 || testo[10] != 'T' || testo[13] != ':') return std::nullopt;
+    const auto giorno = ftes::leggi_data_iso(testo.substr(0, 10));
+    const auto ora = numero(testo.substr(11, 2)), minuto = numero(testo.substr(14, 2));
+    if (!giorno || !ora || !minuto || *ora > 23 || *minuto > 59) return std::nullopt;
+    return sys_days{*giorno} + hours{*ora} + minutes{*minuto};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -145,41 +181,37 @@ int main(int argc, char** argv) {
     if (const auto oggi = ftes::platform::local_today()) fine = *oggi;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        const bool valore = i + 1 < argc;
-        if (a == "--date" && valore) {
+        if (a == "--help" || a == "-h") {
+            std::cout << uso;
+            return 0;
+        }
+        if (a.starts_with("-") && i + 1 >= argc) return errore(a + " needs a value");
+        if (a == "--date") {
             fine = ftes::leggi_data_iso(argv[++i]);
-            if (!fine) {
-                std::cerr << "ftes-demo-station: invalid date\n";
-                return 2;
-            }
-        } else if (a == "--seed" && valore) {
-            o.seme = static_cast<unsigned>(std::stoul(argv[++i]));
-        } else if (a == "--days" && valore) {
-            o.giorni = std::atoi(argv[++i]);
-            if (o.giorni < 1 || o.giorni > 3660) {
-                std::cerr << "ftes-demo-station: --days is 1 to 3660\n";
-                return 2;
-            }
-        } else if (a == "--interval" && valore) {
+            if (!fine) return errore("invalid date (want YYYY-MM-DD)");
+        } else if (a == "--until") {
+            o.fino_a = momento(argv[++i]);
+            if (!o.fino_a) return errore("invalid --until (want YYYY-MM-DDTHH:MM, UT)");
+        } else if (a == "--seed") {
+            const auto seme = numero(argv[++i]);
+            if (!seme) return errore("--seed is a whole number");
+            o.seme = *seme;
+        } else if (a == "--days") {
+            const auto giorni = numero(argv[++i]);
+            if (!giorni || *giorni < 1 || *giorni > 3660) return errore("--days is 1 to 3660");
+            o.giorni = static_cast<int>(*giorni);
+        } else if (a == "--interval") {
             const std::string v = argv[++i];
             o.decimi_di_minuto = v == "5" ? 50 : v == "7.5" ? 75 : v == "15" ? 150 : 0;
-            if (o.decimi_di_minuto == 0) {
-                std::cerr << "ftes-demo-station: --interval is 15, 7.5 or 5\n";
-                return 2;
-            }
+            if (o.decimi_di_minuto == 0) return errore("--interval is 15, 7.5 or 5");
         } else if (o.cartella.empty() && !a.starts_with("-")) {
             o.cartella = a;
         } else {
-            std::cerr << "usage: ftes-demo-station DIR [--date YYYY-MM-DD] [--seed N] "
-                         "[--interval 15|7.5|5] [--days N]\n";
-            return 2;
+            return errore("unknown argument '" + a + "'");
         }
     }
-    if (o.cartella.empty() || !fine) {
-        std::cerr << "usage: ftes-demo-station DIR [--date YYYY-MM-DD] [--seed N] "
-                     "[--interval 15|7.5|5] [--days N]\n";
-        return 2;
-    }
+    if (o.cartella.empty()) return errore("no folder given");
+    if (!fine) return errore("the local date cannot be read: give --date");
     o.fine = *fine;
     return genera(o);
 }

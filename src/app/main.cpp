@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // ftes-charts: the daily batch that draws and publishes the six ftEs charts.
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,37 @@ int aggiorna_pagina(const ftes::OpzioniComando& opzioni, const ftes::Form1& form
     return ftes::uscita_non_pubblicata;
 }
 
+// Adds to the log; a log that cannot be written is told (on stderr, where nothing else keeps it)
+// and changes nothing else.
+void scrivi_nel_registro(const std::string& percorso, const std::string& testo,
+                         ftes::Diagnostica& diagnostica) {
+    const auto scritto = ftes::scrivi_registro(percorso, testo);
+    if (!scritto) {
+        diagnostica.segnala("log", percorso,
+                            "cannot write: " + scritto.error().text +
+                                (scritto.error().held ? "; close the program that holds it" : ""),
+                            Avviso::Genere::avvertenza);
+    } else if (*scritto) {
+        diagnostica.segnala("log", (*scritto)->path, (*scritto)->text);
+    }
+}
+
+// The run's reports go to the diagnostics; the moment it knows its folders, to quando_letta.
+class Inizio : public ftes::Osservatore {
+  public:
+    Inizio(ftes::Diagnostica& diagnostica, std::function<void()> quando_letta)
+        : diagnostica_(diagnostica), quando_letta_(std::move(quando_letta)) {}
+    void avviso(const Avviso& a) override { diagnostica_.avviso(a); }
+    void figura(const ftes::EsitoFigura& f, bool solo_archivio) override {
+        diagnostica_.figura(f, solo_archivio);
+    }
+    void configurazione_letta() override { quando_letta_(); }
+
+  private:
+    ftes::Diagnostica& diagnostica_;
+    std::function<void()> quando_letta_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -110,12 +142,20 @@ int main(int argc, char** argv) {
     ftes::Diagnostica diagnostica(
         opzioni.verboso ? ftes::Flusso(platform::write_stderr) : ftes::Flusso(),
         platform::write_stderr);
-    if (opzioni.registro) diagnostica.registra();
     const std::string ora_inizio = ftes::platform::local_timestamp();
+    if (opzioni.registro) diagnostica.registra();
+    // The start of the run goes into the log as soon as the run knows its folders (without
+    // them it writes nothing at all): a run stopped before its end leaves this line alone.
+    Inizio osservatore(diagnostica, [&] {
+        if (!opzioni.registro) return;
+        scrivi_nel_registro(*opzioni.registro,
+                            ftes::riga_inizio(FTES_VERSION, ora_inizio, platform::text_line_end),
+                            diagnostica);
+    });
     const auto inizio = std::chrono::steady_clock::now();
     // The run, which holds its turn on the station's folders until the end of this scope: its
     // reports are written while no other run of the station can write.
-    ftes::Form1 form(oggi, diagnostica,
+    ftes::Form1 form(oggi, osservatore,
                      {std::chrono::seconds(opzioni.attesa_secondi), opzioni.sostituisci});
     if (opzioni.recupero) {
         form.recupera_archivio(opzioni.recupero->primo, opzioni.recupero->ultimo);
@@ -158,12 +198,7 @@ int main(int argc, char** argv) {
     if (opzioni.registro) {
         const std::string testo = ftes::testo_corsa(
             FTES_VERSION, ora_inizio, stato, diagnostica.righe(), ftes::platform::text_line_end);
-        const auto scritto = ftes::scrivi_registro(*opzioni.registro, testo);
-        if (!scritto) {
-            diagnostica.segnala("log", *opzioni.registro, "cannot write: " + scritto.error().text);
-        } else if (*scritto) {
-            diagnostica.segnala("log", (*scritto)->path, (*scritto)->text);
-        }
+        scrivi_nel_registro(*opzioni.registro, testo, diagnostica);
     }
     return stato;
 }

@@ -98,6 +98,8 @@ class Osservatore {
     virtual ~Osservatore() = default;
     virtual void avviso(const Avviso& avviso) = 0;
     virtual void figura(const EsitoFigura& figura, bool solo_archivio) = 0;
+    // The run read its configuration and now knows its folders: from here on it may write.
+    virtual void configurazione_letta() {}
 };
 
 }  // namespace ftes

@@ -100,13 +100,20 @@ bool Form1::leggi_configurazione() {
         const bool mancante = !letta && letta.error().absent;
         esito_.arresto =
             mancante ? Arresto::configurazione_mancante : Arresto::configurazione_illeggibile;
-        avvisa(Avviso::Genere::arresto, "configuration", percorso,
-               (letta ? std::string("UTF-16 and longer than 64 KiB, as no varnel.ini is")
-                      : letta.error().text) +
-                   "; nothing written" +
-                   (mancante ? " (start the run in the station folder, the one that holds "
-                               "varnel.ini)"
-                             : ""));
+        std::string perche = letta
+                                 ? std::string("UTF-16 and longer than 64 KiB, as no varnel.ini is")
+                                 : letta.error().text;
+        perche += "; nothing written";
+        if (mancante) {
+            const auto txt = platform::kind_at(percorso + ".txt");
+            perche += txt && *txt == platform::Kind::regular
+                          ? " (there is a varnel.ini.txt here: rename it to varnel.ini)"
+                          : " (start the run in the station folder, the one that holds "
+                            "varnel.ini)";
+        } else if (!letta && letta.error().held) {
+            perche += " (close the program that holds it)";
+        }
+        avvisa(Avviso::Genere::arresto, "configuration", percorso, perche);
         return false;
     }
     cartelle_ = cartelle_da(letta->righe);
@@ -116,6 +123,7 @@ bool Form1::leggi_configurazione() {
                  "line " + std::to_string(r.numero) + " missing; that folder is empty");
         }
     }
+    osservatore_.configurazione_letta();
     return true;
 }
 

@@ -16,6 +16,9 @@ struct Error {
     std::string text;
     // Nothing of that name is there, which is not the same as there but unreadable.
     bool absent = false;
+    // Another program holds the file open and shares it with no one (Windows): closing that
+    // program, or waiting, is the fix.
+    bool held = false;
 };
 
 // Something the operator may want to know, about a file, that stopped nothing.

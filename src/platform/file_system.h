@@ -134,6 +134,10 @@ inline std::string_view as_text(const std::vector<unsigned char>& bytes) {
 // there is written through, followed or replaced.
 Result<> create_new_file(const std::string& path, std::span<const unsigned char> bytes);
 
+// Adds the text at the end of a regular file, created when missing, and gives the file's size
+// after it. A link at its name is refused (link_refused_text), never followed.
+Result<std::uint64_t> append_to_file(const std::string& path, std::string_view text);
+
 // Removes a file (or a link, never what it points to).
 Result<> remove_file(const std::string& path);
 

@@ -280,6 +280,24 @@ Result<> create_new_file(const std::string& path, std::span<const unsigned char>
     return {};
 }
 
+Result<std::uint64_t> append_to_file(const std::string& path, std::string_view text) {
+    Descriptor fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
+                         new_file_mode));
+    if (!fd) {
+        if (errno == ELOOP) return Error{path, link_refused_text};
+        return system_error(path);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return system_error(path);
+    if (!S_ISREG(st.st_mode)) return Error{path, not_regular_text};
+    if (!write_all(fd.get(), reinterpret_cast<const unsigned char*>(text.data()), text.size()) ||
+        ::fstat(fd.get(), &st) != 0) {
+        return system_error(path);
+    }
+    if (::close(fd.release()) != 0) return system_error(path);
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
 Result<> remove_file(const std::string& path) {
     if (::unlink(path.c_str()) != 0) return system_error(path);
     return {};

@@ -61,7 +61,9 @@ std::string error_text(DWORD code) {
 
 // The system's words for an error code, about a file.
 Error system_error(const std::string& path, DWORD code) {
-    return {path, error_text(code)};
+    Error e{path, error_text(code)};
+    e.held = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+    return e;
 }
 
 // Whether an error of opening a file says that nothing of that name is there.
@@ -361,6 +363,29 @@ Result<> create_new_file(const std::string& path, std::span<const unsigned char>
         return system_error(path, code);
     }
     return {};
+}
+
+Result<std::uint64_t> append_to_file(const std::string& path, std::string_view text) {
+    const std::wstring wide = system_path(path);
+    Handle h(CreateFileW(wide.c_str(), FILE_APPEND_DATA, share_all, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!h) return system_error(path, GetLastError());
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h.get(), &info)) return system_error(path, GetLastError());
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return Error{path, link_refused_text};
+    }
+    if (GetFileType(h.get()) != FILE_TYPE_DISK ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return Error{path, not_regular_text};
+    }
+    DWORD code =
+        write_all(h.get(), reinterpret_cast<const unsigned char*>(text.data()), text.size());
+    LARGE_INTEGER size{};
+    if (code == ERROR_SUCCESS && !GetFileSizeEx(h.get(), &size)) code = GetLastError();
+    if (!CloseHandle(h.release()) && code == ERROR_SUCCESS) code = GetLastError();
+    if (code != ERROR_SUCCESS) return system_error(path, code);
+    return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 Result<> remove_file(const std::string& path) {

@@ -76,6 +76,11 @@ std::string riepilogo(const EsitoFigura& f, bool solo_archivio) {
                        " values, " + std::to_string(f.assenze) + " no-layer";
     if (f.illeggibili > 0) riga += ", " + std::to_string(f.illeggibili) + " unreadable";
     if (f.senza_stazione) riga += ", no station recognised";
+    // Not one sounding file of the day read: a station that had not begun, or a gap.
+    if (!f.senza_stazione && f.illeggibili == 0 && f.valori == 0 && f.assenze == 0 &&
+        f.sondaggi.empty()) {
+        riga += ", no sounding";
+    }
     riga += std::string(", forecast ") + (f.previsione ? "drawn" : "missing") + ", ";
     return riga + esito_pubblicazione(f.esportazione, solo_archivio);
 }

@@ -2,7 +2,10 @@
 #include "reports/registro.h"
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
+#include <set>
+#include <thread>
 #include <vector>
 
 #include "batch/stato_uscita.h"
@@ -65,7 +68,81 @@ std::string accorciata(std::string_view corsa, std::size_t massimo) {
     return testo;
 }
 
+// The lines of a text, each with its line end.
+std::vector<std::string_view> righe_di(std::string_view testo) {
+    std::vector<std::string_view> righe;
+    for (std::size_t da = 0; da < testo.size();) {
+        const std::size_t a_capo = std::min(testo.find('\n', da), testo.size() - 1);
+        righe.push_back(testo.substr(da, a_capo + 1 - da));
+        da = a_capo + 1;
+    }
+    return righe;
+}
+
+// The start lines of the runs whose report is in the text or in the new report go:
+// "<header>: started" when a line "<header>: exit status ..." is there.
+std::string senza_inizi_conclusi(std::string_view testo, std::string_view nuova) {
+    constexpr std::string_view iniziata = "started", conclusa = ": exit status ";
+    const std::vector<std::string_view> righe = righe_di(testo);
+    std::set<std::string_view> concluse;
+    for (const std::string_view parte : {testo, nuova}) {
+        for (const std::string_view riga : righe_di(parte)) {
+            const std::size_t c = riga.find(conclusa);
+            if (riga.starts_with(inizio_corsa) && c != std::string_view::npos) {
+                concluse.insert(riga.substr(0, c + 2));
+            }
+        }
+    }
+    std::string tenuto;
+    for (const std::string_view riga : righe) {
+        std::string_view corpo = riga;
+        while (!corpo.empty() && (corpo.back() == '\n' || corpo.back() == '\r')) {
+            corpo.remove_suffix(1);
+        }
+        const bool inizio = corpo.starts_with(inizio_corsa) && corpo.ends_with(": started") &&
+                            concluse.count(corpo.substr(0, corpo.size() - iniziata.size())) > 0;
+        if (!inizio) tenuto += riga;
+    }
+    return tenuto;
+}
+
+// An operation on the log, tried again while another program holds the file, for up to about
+// three seconds.
+template <class Operazione>
+auto con_pazienza(Operazione fai) {
+    auto fatto = fai();
+    for (int volte = 0; volte < 30 && !fatto && fatto.error().held; ++volte) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        fatto = fai();
+    }
+    return fatto;
+}
+
+// A log found past the bound, cut down to registro_ridotto; the reason when it cannot be.
+std::optional<std::string> accorcia(const std::string& percorso) {
+    const auto letto = platform::read_file_end(percorso, max_registro, platform::Links::refuse);
+    if (!letto) return letto.error().text;
+    std::string_view testo = platform::as_text(letto->bytes);
+    // Read from the middle of the log: its first, cut line goes.
+    if (letto->cut) {
+        const std::size_t a_capo = testo.find('\n');
+        testo.remove_prefix(a_capo == std::string_view::npos ? testo.size() : a_capo + 1);
+    }
+    const std::string ridotto = registro_aggiornato(testo, {}, registro_ridotto);
+    const auto scritto = con_pazienza(
+        [&] { return platform::replace_file(percorso, ridotto, platform::Durability::ordinary); });
+    if (!scritto) return scritto.error().text;
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::string riga_inizio(std::string_view versione, std::string_view ora,
+                        std::string_view fine_riga) {
+    std::string testo(inizio_corsa);
+    (((testo += versione) += ' ') += ora) += ": started";
+    return testo += fine_riga;
+}
 
 std::string testo_corsa(std::string_view versione, std::string_view ora, int stato,
                         std::string_view righe, std::string_view fine_riga) {
@@ -91,7 +168,8 @@ std::string registro_aggiornato(std::string_view precedente, std::string_view co
                                                                  : std::string(corsa);
     if (questa.size() > massimo) questa.resize(massimo);
     std::size_t spazio = massimo - questa.size();
-    const std::vector<std::string_view> parti = corse(precedente);
+    const std::string senza_inizi = senza_inizi_conclusi(precedente, questa);
+    const std::vector<std::string_view> parti = corse(senza_inizi);
     // From the newest back: whole runs while they fit, then their header lines alone.
     std::vector<std::string> tenute;
     bool intere = true;
@@ -123,28 +201,24 @@ std::string registro_aggiornato(std::string_view precedente, std::string_view co
 }
 
 platform::Result<std::optional<platform::Note>> scrivi_registro(const std::string& percorso,
-                                                                std::string_view corsa) {
+                                                                std::string_view testo) {
     std::optional<platform::Note> nota;
-    std::string precedente;
-    const auto letto = platform::read_file_end(percorso, max_registro, platform::Links::refuse);
-    if (letto) {
-        std::string_view testo = platform::as_text(letto->bytes);
-        // Read from the middle of a log grown past the bound: its first, cut line goes.
-        if (letto->cut) {
-            const std::size_t a_capo = testo.find('\n');
-            testo.remove_prefix(a_capo == std::string_view::npos ? testo.size() : a_capo + 1);
-        }
-        precedente = testo;
-    } else if (letto.error().text == platform::link_refused_text) {
+    auto aggiunto = con_pazienza([&] { return platform::append_to_file(percorso, testo); });
+    if (!aggiunto && aggiunto.error().text == platform::link_refused_text) {
+        // What a link leads to is never written: the link gives way to a log of its own.
+        if (const auto tolto = platform::remove_file(percorso); !tolto) return tolto.error();
         nota = platform::Note{percorso,
                               "a link stood there; it was not followed, and a new log "
                               "took its place"};
-    } else if (!letto.error().absent) {
-        return letto.error();
+        aggiunto = platform::append_to_file(percorso, testo);
     }
-    const auto scritto = platform::replace_file(percorso, registro_aggiornato(precedente, corsa),
-                                                platform::Durability::ordinary);
-    if (!scritto) return scritto.error();
+    if (!aggiunto) return aggiunto.error();
+    if (*aggiunto > max_registro) {
+        if (const auto perche = accorcia(percorso)) {
+            nota = platform::Note{percorso, "past " + std::to_string(max_registro / 1024 / 1024) +
+                                                " MiB, and it could not be cut down: " + *perche};
+        }
+    }
     return nota;
 }
 

@@ -44,7 +44,7 @@ TEST(Driver, RunsTheSixSlotsInOrderWithEachSlotsMonthKeyDateAndNumber) {
         attese += "ftes-charts: forecast curve: base/" + chiave +
                   ".txt: cannot open: not found; no forecast drawn\n" +
                   std::string(date[slot - 1]) + " plotftEs" + std::to_string(slot) +
-                  ".gif: 0 values, 0 no-layer, forecast missing, published\n";
+                  ".gif: 0 values, 0 no-layer, no sounding, forecast missing, published\n";
     }
     const auto [detto, stato] = esegui_in(dir, 2025y / 12 / 5);
     EXPECT_EQ(detto, attese);

@@ -231,7 +231,8 @@ TEST_F(Stazione, FailedExportsGiveStatusOneAndVerboseSaysWhy) {
     EXPECT_EQ(quieto.stato, 1);
     EXPECT_EQ(quieto.err,
               "ftes-charts: 6 of 6 charts not published or not archived; the first: 31/12/2024 "
-              "plotftEs1.gif: 0 values, 0 no-layer, forecast missing, not published (current GIF: "
+              "plotftEs1.gif: 0 values, 0 no-layer, no sounding, forecast missing, not published "
+              "(current GIF: "
               "cannot create a file in the target folder (" +
                   test::testo_errore_sistema(cartella_mancante) + "))" + platform::text_line_end);
     const test::Esito e = esegui(dir.percorso(), "--date 2025-01-05 --verbose");

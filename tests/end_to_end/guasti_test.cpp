@@ -308,7 +308,7 @@ TEST_F(Guasti, TheArchiveIsKeptWithoutDataWrittenWhereItLacksAndReplacedWithNewD
     const test::Esito vuota = esegui(dir.percorso(), "--date 2025-01-05 --verbose");
     EXPECT_EQ(vuota.stato, 0);
     EXPECT_EQ(oggi(vuota),
-              "05/01/2025 plotftEs6.gif: 0 values, 0 no-layer, forecast drawn, "
+              "05/01/2025 plotftEs6.gif: 0 values, 0 no-layer, no sounding, forecast drawn, "
               "published, archive copy kept (2 values in the copy, 0 now)");
     EXPECT_NE(vuota.err.find("kept as it is: 2 values in the copy, 0 now"), std::string::npos);
     EXPECT_EQ(archivi(), archivio_iniziale);
@@ -335,15 +335,17 @@ TEST_F(Guasti, TheArchiveIsKeptWithoutDataWrittenWhereItLacksAndReplacedWithNewD
     dir.crea_cartella("data");
     const test::Esito recupero = esegui(dir.percorso(), "--backfill 2025-01-05 --verbose");
     EXPECT_EQ(recupero.stato, 0);
-    EXPECT_NE(recupero.err.find("2025005.gif: 0 values, 0 no-layer, forecast drawn, archive copy "
-                                "kept (3 values in the copy, 0 now)"),
+    EXPECT_NE(recupero.err.find(
+                  "2025005.gif: 0 values, 0 no-layer, no sounding, forecast drawn, archive copy "
+                  "kept (3 values in the copy, 0 now)"),
               std::string::npos)
         << recupero.err;
     EXPECT_TRUE(archivi() == dopo);
     // ...unless the operator says --replace.
     const test::Esito sostituito = esegui(dir.percorso(), "--backfill 2025-01-05 --replace -v");
     EXPECT_EQ(sostituito.stato, 0);
-    EXPECT_NE(sostituito.err.find("2025005.gif: 0 values, 0 no-layer, forecast drawn, replaced"),
+    EXPECT_NE(sostituito.err.find(
+                  "2025005.gif: 0 values, 0 no-layer, no sounding, forecast drawn, replaced"),
               std::string::npos)
         << sostituito.err;
     EXPECT_TRUE(archivi().at(copia) != dopo.at(copia));

@@ -5,6 +5,7 @@
 // library loaded into it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -203,6 +204,28 @@ TEST_F(Interruzioni, TemporariesOfAKilledBackfillAreSweptByTheNextRunThatWritesT
     EXPECT_NE(giornaliera.err.find("1 temporary file left by a stopped run removed"),
               std::string::npos)
         << giornaliera.err;
+}
+
+TEST_F(Interruzioni, ARunStoppedBeforeItsEndLeavesItsStartAloneInTheLog) {
+    const auto e = test::esegui_programma(
+        FTES_BINARY, {"--date", "2025-01-05", "--log", "station.log"}, dir.percorso(),
+        {"LD_PRELOAD=" FTES_INTERRUTTORE, "FTES_UCCIDI=rename:3",
+         "ASAN_OPTIONS=verify_asan_link_order=0"});
+    ASSERT_EQ(e.stato, -1);
+    const std::string fermata = test::leggi_file(dir.percorso() / "station.log");
+    EXPECT_TRUE(fermata.starts_with("== ftes-charts ")) << fermata;
+    EXPECT_TRUE(fermata.ends_with(": started\n")) << fermata;
+    EXPECT_EQ(std::count(fermata.begin(), fermata.end(), '\n'), 1) << fermata;
+
+    // The next run adds its start and its report after it; the stopped run stays told.
+    ASSERT_EQ(esegui(dir.percorso(), "--date 2025-01-05 --log station.log").stato, 0);
+    const std::string dopo = test::leggi_file(dir.percorso() / "station.log");
+    EXPECT_TRUE(dopo.starts_with(fermata)) << dopo;
+    const std::string seguito = dopo.substr(fermata.size());
+    const std::string intestazione = seguito.substr(0, seguito.find(": started\n"));
+    EXPECT_TRUE(seguito.starts_with(intestazione + ": started\n" + intestazione +
+                                    ": exit status 0 (every chart published)\n"))
+        << dopo;
 }
 
 }  // namespace

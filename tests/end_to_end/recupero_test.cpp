@@ -58,13 +58,13 @@ TEST_F(Recupero, EachDayIsTheDailyRunsChartPublishedOnlyAsItsArchiveCopy) {
     // Eight summaries, each December one after the line that says its forecast is missing.
     ASSERT_EQ(linee.size(), 2u + 8u) << e.err;
     EXPECT_EQ(linee[1], "30/12/2024 " + test::nativo("previous_ftEs_plots/2024365.gif") +
-                            ": 0 values, 0 no-layer, "
+                            ": 0 values, 0 no-layer, no sounding, "
                             "forecast missing, published");
     EXPECT_EQ(linee[8], "05/01/2025 " + test::nativo("previous_ftEs_plots/2025005.gif") +
                             ": 2 values, 1 no-layer, "
                             "forecast drawn, published");
     EXPECT_EQ(linee[9], "06/01/2025 " + test::nativo("previous_ftEs_plots/2025006.gif") +
-                            ": 0 values, 0 no-layer, "
+                            ": 0 values, 0 no-layer, no sounding, "
                             "forecast drawn, published");
 }
 
@@ -87,8 +87,9 @@ TEST_F(Recupero, TheDailyRunSumsUpEveryChart) {
     ASSERT_EQ(linee.size(), 1u + 6u) << e.err;
     EXPECT_NE(linee[0].find(test::nativo("forecast curve: base/122024.txt: cannot open")),
               std::string::npos);
-    EXPECT_EQ(linee[1],
-              "31/12/2024 plotftEs1.gif: 0 values, 0 no-layer, forecast missing, published");
+    EXPECT_EQ(
+        linee[1],
+        "31/12/2024 plotftEs1.gif: 0 values, 0 no-layer, no sounding, forecast missing, published");
     EXPECT_EQ(linee[6],
               "05/01/2025 plotftEs6.gif: 2 values, 1 no-layer, forecast drawn, published");
 

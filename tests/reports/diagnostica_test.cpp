@@ -66,6 +66,8 @@ TEST(Diagnostics, EachChartsSummaryTellsHowItWasPublished) {
     senza.senza_stazione = true;
     senza.previsione = false;
     senza.esportazione.conservata = "1 input file of this day could not be read";
+    EsitoFigura vuota = figura(Copia::scritta);
+    vuota.valori = vuota.assenze = 0;
     const std::string oggi = "05/01/2025 plotftEs6.gif: 3 values, 2 no-layer, ";
     const std::string archivio = "05/01/2025 previous_ftEs_plots" +
                                  std::string(1, platform::separator()) +
@@ -86,6 +88,9 @@ TEST(Diagnostics, EachChartsSummaryTellsHowItWasPublished) {
                 "kept (1 input file of this day could not be read)"},
         {riepilogo(figura(Copia::scritta), true), archivio + "forecast drawn, published"},
         {riepilogo(figura(Copia::sostituita), true), archivio + "forecast drawn, replaced"},
+        {riepilogo(vuota, true),
+         "05/01/2025 previous_ftEs_plots" + std::string(1, platform::separator()) +
+             "2025005.gif: 0 values, 0 no-layer, no sounding, forecast drawn, published"},
         {riepilogo(conservata, true),
          archivio + "forecast drawn, archive copy kept (59 values in the copy, 1 now)"},
     };

@@ -48,6 +48,32 @@ TEST(Log, TheOldestRunsGoWholeThenDownToTheirHeaders) {
     }
 }
 
+TEST(Log, AStartLineGoesWhenItsRunsReportIsThereAndStaysWhenTheRunNeverEnded) {
+    EXPECT_EQ(riga_inizio("1.4.0", "2025-01-06T00:10:02+01:00", "\r\n"),
+              "== ftes-charts 1.4.0 2025-01-06T00:10:02+01:00: started\r\n");
+    const std::string finita = "== ftes-charts 1 a: started\n",
+                      rapporto = "== ftes-charts 1 a: exit status 0 (x)\nline\n",
+                      fermata = "== ftes-charts 1 b: started\n",
+                      nuova_inizio = "== ftes-charts 1 c: started\n",
+                      nuova = "== ftes-charts 1 c: exit status 0 (x)\n";
+    struct Caso {
+        std::string precedente, corsa, atteso;
+    } casi[] = {
+        // Cut down, a log keeps a run's report and drops its start line.
+        {finita + rapporto, "", rapporto},
+        // A run stopped before its end keeps its start line: all the log can say of it.
+        {finita + fermata + rapporto, "", fermata + rapporto},
+        // The start line of the run whose report comes now goes too.
+        {fermata + nuova_inizio, nuova, fermata + nuova},
+        // CR LF lines, as on Windows.
+        {"== ftes-charts 1 a: started\r\n== ftes-charts 1 a: exit status 0 (x)\r\n", "",
+         "== ftes-charts 1 a: exit status 0 (x)\r\n"},
+    };
+    for (const auto& c : casi) {
+        EXPECT_EQ(registro_aggiornato(c.precedente, c.corsa, 1000), c.atteso) << c.precedente;
+    }
+}
+
 TEST(Log, ALongReportKeepsItsHeadAndItsTailAndTheEarlierRunsHeaders) {
     std::string lunga = "== ftes-charts 1 t: exit status 1 (x)\n";
     for (int i = 0; i < 1000; ++i) {
@@ -80,7 +106,9 @@ TEST(Log, ALogPastTheBoundIsTrimmedAndWrittenNotAbandoned) {
     const std::string log = (dir.percorso() / "ftes-charts.log").string();
     ASSERT_TRUE(scrivi_registro(log, "== ftes-charts 9 new\n"));
     const std::string dopo = test::leggi_file(log);
-    EXPECT_LE(dopo.size(), max_registro);
+    // Cut down well below the bound, so that the next cut is a thousand runs away.
+    EXPECT_LE(dopo.size(), registro_ridotto);
+    EXPECT_GT(dopo.size(), registro_ridotto - 64);
     EXPECT_TRUE(dopo.starts_with("== ftes-charts 0 old\nline\n"));
     EXPECT_TRUE(dopo.ends_with("== ftes-charts 9 new\n"));
 }
