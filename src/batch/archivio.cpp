@@ -63,8 +63,10 @@ std::optional<VoceArchivio> voce_da_riga(std::string_view riga) {
         (*previsione != "true" && *previsione != "false")) {
         return std::nullopt;
     }
-    return VoceArchivio{*giorno,  std::string(*file), std::string(*disegnata), *valori,
-                        *assenze, *illeggibili,       *previsione == "true"};
+    const auto tabella = campo(riga, "csv");
+    return VoceArchivio{
+        *giorno,  std::string(*file), std::string(*disegnata), *valori,
+        *assenze, *illeggibili,       *previsione == "true",   std::string(tabella.value_or(""))};
 }
 
 std::string riga_voce(const VoceArchivio& v) {
@@ -73,7 +75,8 @@ std::string riga_voce(const VoceArchivio& v) {
            "\", \"drawn\": \"" + v.disegnata + "\", \"values\": " + std::to_string(v.valori) +
            ", \"no_layer\": " + std::to_string(v.assenze) +
            ", \"unreadable\": " + std::to_string(v.illeggibili) +
-           ", \"forecast\": " + si(v.previsione) + "}";
+           ", \"forecast\": " + si(v.previsione) +
+           (v.tabella.empty() ? std::string() : ", \"csv\": \"" + v.tabella + "\"") + "}";
 }
 
 std::string plurale(int n, const char* una, const char* tante) {

@@ -25,6 +25,7 @@ struct VoceArchivio {
     int assenze = 0;        // "NO" ticks it shows
     int illeggibili = 0;    // inputs that could not be read when it was drawn
     bool previsione = false;
+    std::string tabella;  // the table of its values beside it, "2025005.csv"; empty: none
     bool operator==(const VoceArchivio&) const = default;
 };
 

@@ -41,6 +41,7 @@ struct EsitoFigura {
     int assenze = 0;                  // "NO" ticks
     std::vector<Sondaggio> sondaggi;  // the soundings read: values, "NO"s and "N/A"s
     bool previsione = false;          // the forecast curve is on the chart
+    std::string tabella;              // the day's values as CSV (see tabella_valori.h)
     int illeggibili = 0;              // inputs of the chart there but unreadable
     bool senza_stazione = false;      // no station recognised in a data folder that holds files
     Esportazione esportazione;        // how it was published

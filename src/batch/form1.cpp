@@ -2,8 +2,10 @@
 // The daily batch driver, the archive backfill and their preparation steps.
 #include "batch/form1.h"
 
+#include <algorithm>
 #include <exception>
 
+#include "curves/tabella_valori.h"
 #include "export/nomi_file.h"
 #include "platform/file_system.h"
 
@@ -181,6 +183,17 @@ void Form1::ripulisci_avanzi(bool anche_web) {
     }
 }
 
+namespace {
+
+// The whole hours of a day (UT) that are over now: 24 for a day gone, 0 for one to come.
+int ore_passate(std::chrono::year_month_day giorno) {
+    using namespace std::chrono;
+    const auto trascorse = duration_cast<hours>(system_clock::now() - sys_days{giorno}).count();
+    return static_cast<int>(std::clamp<long long>(trascorse, 0, 24));
+}
+
+}  // namespace
+
 EsitoFigura Form1::disegna_giornata(const Giornata& giorno, int indice_giorno) {
     const std::string& file_previsioni = giorno.mese_anno;
     EsitoFigura figura;
@@ -188,9 +201,11 @@ EsitoFigura Form1::disegna_giornata(const Giornata& giorno, int indice_giorno) {
     figura.giorno = giorno;
     figura.senza_stazione = esito_.senza_stazione;
     passo("chart frame", [this] { disegno_dello_stage(); });
+    std::optional<ValoriPrevisione> previsione;
     passo("forecast curve", [&] {
         const Previsto p = grafico_previsione(file_previsioni);
-        figura.previsione = p.disegnata;
+        previsione = p.disegnata;
+        figura.previsione = p.disegnata.has_value();
         figura.illeggibili += p.illeggibili;
     });
     passo("observed values", [&] {
@@ -204,10 +219,14 @@ EsitoFigura Form1::disegna_giornata(const Giornata& giorno, int indice_giorno) {
         area.set_position(75, 210);
         area.print_text("Date: " + giorno.data_estesa);
     });
+    passo("values table", [&] {
+        figura.tabella = tabella_csv(figura.sondaggi, previsione, ore_passate(giorno.data));
+    });
     passo("export", [&] {
         figura.esportazione = salva_figura(giorno, indice_giorno,
                                            {figura.valori, figura.assenze, figura.illeggibili,
-                                            figura.previsione, figura.senza_stazione});
+                                            figura.previsione, figura.senza_stazione},
+                                           figura.tabella);
     });
     passo("clear", [this] { area.clear(); });
     return figura;

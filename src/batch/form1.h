@@ -17,6 +17,7 @@
 #include "batch/esito.h"
 #include "batch/tabelle.h"
 #include "canvas/canvas.h"
+#include "curves/previsione.h"
 #include "curves/stazione.h"
 #include "export/wpdlx.h"
 #include "platform/file_system.h"
@@ -61,7 +62,7 @@ class Form1 {
     void impostazioni_dimensioni_e_scala_del_form();
     void disegno_dello_stage();
     struct Previsto {
-        bool disegnata = false;
+        std::optional<ValoriPrevisione> disegnata;  // the values drawn
         int illeggibili = 0;
     };
     Previsto grafico_previsione(const std::string& file_previsioni);
@@ -71,7 +72,9 @@ class Form1 {
     };
     Osservato grafico_valori_autoscalati(const std::string& file_previsioni,
                                          const std::string& giorno_anno);
-    Esportazione salva_figura(const Giornata& giorno, int indice_giorno, const Disegno& disegno);
+    // tabella: the day's values as CSV, kept beside the archive copy.
+    Esportazione salva_figura(const Giornata& giorno, int indice_giorno, const Disegno& disegno,
+                              const std::string& tabella);
     // All the steps of one chart of the day giorno in slot indice_giorno: frame, forecast,
     // observed values, caption, export, clearing.
     EsitoFigura disegna_giornata(const Giornata& giorno, int indice_giorno);

@@ -44,7 +44,7 @@ Form1::Previsto Form1::grafico_previsione(const std::string& file_previsioni) {
             const bool assente = aperto.error().absent;
             avvisa(assente ? Avviso::Genere::nota : Avviso::Genere::illeggibile, "forecast curve",
                    percorso, "cannot open: " + aperto.error().text + "; no forecast drawn");
-            return {false, assente ? 0 : 1};
+            return {std::nullopt, assente ? 0 : 1};
         }
         platform::LineReader file(std::move(*aperto));
         const auto letta = leggi_previsione(file);
@@ -56,12 +56,12 @@ Form1::Previsto Form1::grafico_previsione(const std::string& file_previsioni) {
             // Half a line of values would draw a curve the forecast does not hold.
             avvisa(Avviso::Genere::illeggibile, "forecast curve", percorso,
                    "cannot read: " + letta.error().text + "; no forecast drawn");
-            return {false, 1};
+            return {std::nullopt, 1};
         }
         previsione = *letta;
     }  // the file is closed before drawing starts
     disegna_previsione(area, previsione.valori);
-    return {true, 0};
+    return {previsione.valori, 0};
 }
 
 Form1::Osservato Form1::grafico_valori_autoscalati(const std::string& file_previsioni,

@@ -9,8 +9,8 @@
 
 namespace ftes {
 
-Esportazione Form1::salva_figura(const Giornata& giorno, int indice_giorno,
-                                 const Disegno& disegno) {
+Esportazione Form1::salva_figura(const Giornata& giorno, int indice_giorno, const Disegno& disegno,
+                                 const std::string& tabella) {
     Esportazione e;
     const std::string bmp = esportazione::nome_bmp_temporaneo(percorso_base, indice_giorno);
     const auto fallisce = [&](std::string_view passo, const platform::Error& errore) {
@@ -63,6 +63,20 @@ Esportazione Form1::salva_figura(const Giornata& giorno, int indice_giorno,
         }
     }
     if (e.copia != Copia::conservata) {
+        // The table of the day's values goes first, and the index names it only once it is in
+        // place; one that cannot be written is no reason to keep the chart back, and the table
+        // of an earlier copy does not stay to be taken for this one's.
+        const std::string csv =
+            esportazione::nome_csv_archivio(percorso_base, giorno.mese_anno, giorno.giorno_anno);
+        std::string tabella_scritta = csv.substr(cartella.size());
+        if (auto scritta = platform::replace_file(csv, tabella, platform::Durability::ordinary);
+            !scritta) {
+            nota("export: archive table", csv, "cannot write: " + scritta.error().text);
+            tabella_scritta.clear();
+            if (const auto c = platform::kind_at(csv); c && *c != platform::Kind::absent) {
+                platform::remove_file(csv);
+            }
+        }
         // The index tells of the new copy before the copy is in place: after a stop in between
         // it tells of more than the old copy holds, never of less.
         const VoceArchivio nuova{giorno.data,
@@ -71,7 +85,8 @@ Esportazione Form1::salva_figura(const Giornata& giorno, int indice_giorno,
                                  disegno.valori,
                                  disegno.assenze,
                                  disegno.illeggibili,
-                                 disegno.previsione};
+                                 disegno.previsione,
+                                 std::move(tabella_scritta)};
         if (auto registrata = indice_->registra(nuova); !registrata) {
             const platform::Error errore = senza_cartella(registrata.error());
             return fallisce(errore.path == archivio ? "archive GIF" : "archive index", errore);

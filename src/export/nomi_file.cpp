@@ -38,6 +38,12 @@ std::string nome_gif_archivio(const std::string& percorso_base, const std::strin
     return cartella_archivio(percorso_base) + anno + giorno_anno + ".gif";
 }
 
+std::string nome_csv_archivio(const std::string& percorso_base, const std::string& file_previsioni,
+                              const std::string& giorno_anno) {
+    std::string nome = nome_gif_archivio(percorso_base, file_previsioni, giorno_anno);
+    return nome.replace(nome.size() - 3, 3, "csv");
+}
+
 bool e_avanzo_base(std::string_view nome) {
     // "graficoN.MARK.bmp", or "graficoN.bmp" of the runs before marks.
     if (!nome.starts_with("grafico") || !nome.ends_with(".bmp")) return false;
@@ -49,9 +55,11 @@ bool e_avanzo_base(std::string_view nome) {
 bool e_avanzo_archivio(std::string_view nome) {
     const auto bersaglio = platform::target_of_temporary(nome);
     if (!bersaglio) return false;
-    // "yyyyddd.gif", or an index "yyyy-mm.json".
+    // "yyyyddd.gif" or "yyyyddd.csv", or an index "yyyy-mm.json".
     const std::string_view b = *bersaglio;
-    if (b.size() == 11 && b.ends_with(".gif")) return cifre(b.substr(0, 7));
+    if (b.size() == 11 && (b.ends_with(".gif") || b.ends_with(".csv"))) {
+        return cifre(b.substr(0, 7));
+    }
     return b.size() == 12 && b.ends_with(".json") && b[4] == '-' && cifre(b.substr(0, 4)) &&
            cifre(b.substr(5, 2));
 }

@@ -19,6 +19,9 @@ std::string cartella_archivio(const std::string& percorso_base);
 // characters 3 to 6 of the slot's month key.
 std::string nome_gif_archivio(const std::string& percorso_base, const std::string& file_previsioni,
                               const std::string& giorno_anno);
+// The table of the day's values beside its archive copy: "yyyyddd.csv".
+std::string nome_csv_archivio(const std::string& percorso_base, const std::string& file_previsioni,
+                              const std::string& giorno_anno);
 
 // What a killed run may leave in each folder it writes, for the next run to sweep: in the base
 // folder its temporary BMPs (also of the runs before marks, "graficoN.bmp"); in the archive

@@ -87,7 +87,8 @@ std::string figura(const EsitoFigura& f, const std::optional<std::chrono::year_m
            ", \"unreadable\": " + std::to_string(f.illeggibili) +
            ", \"station\": " + si(!f.senza_stazione) + ", \"forecast\": " + si(f.previsione) +
            ",\n     \"observed\": [" + osservati + "],\n     \"no_layer_times\": [" + assenze +
-           "],\n     \"not_available_times\": [" + mancanti + "]}";
+           "],\n     \"not_available_times\": [" + mancanti +
+           "],\n     \"csv\": " + stringa(f.tabella) + "}";
 }
 
 std::optional<std::chrono::year_month_day> data_iso(std::string_view t) {

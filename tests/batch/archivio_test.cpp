@@ -13,8 +13,8 @@ using namespace std::chrono;
 
 TEST(ArchiveIndex, OneLineADayReadBackAsWritten) {
     const std::vector<VoceArchivio> voci = {
-        {2025y / 1 / 5, "2025005.gif", "2025-01-05T14:03:07+01:00", 59, 30, 0, true},
-        {2025y / 1 / 2, "2025002.gif", "2025-01-06T00:10:02+01:00", 0, 0, 2, false},
+        {2025y / 1 / 5, "2025005.gif", "2025-01-05T14:03:07+01:00", 59, 30, 0, true, "2025005.csv"},
+        {2025y / 1 / 2, "2025002.gif", "2025-01-06T00:10:02+01:00", 0, 0, 2, false, ""},
     };
     const std::string testo = testo_indice(2025y / January, voci);
     EXPECT_EQ(testo,
@@ -24,7 +24,7 @@ TEST(ArchiveIndex, OneLineADayReadBackAsWritten) {
               "\"forecast\": false},\n"
               "    {\"day\": \"2025-01-05\", \"file\": \"2025005.gif\", \"drawn\": "
               "\"2025-01-05T14:03:07+01:00\", \"values\": 59, \"no_layer\": 30, \"unreadable\": 0, "
-              "\"forecast\": true}\n"
+              "\"forecast\": true, \"csv\": \"2025005.csv\"}\n"
               "]}\n");
     const auto lette = leggi_indice(testo);
     ASSERT_EQ(lette.size(), 2u);
@@ -50,8 +50,8 @@ TEST(ArchiveIndex, ADamagedLineIsAnUnknownDayNotAGuess) {
 }
 
 TEST(ArchiveIndex, ACopyIsReplacedOnlyByAChartAtLeastAsFull) {
-    const VoceArchivio piena{2025y / 1 / 5, "2025005.gif", "t", 59, 30, 0, true};
-    const VoceArchivio senza_previsione{2025y / 1 / 5, "2025005.gif", "t", 59, 30, 0, false};
+    const VoceArchivio piena{2025y / 1 / 5, "2025005.gif", "t", 59, 30, 0, true, ""};
+    const VoceArchivio senza_previsione{2025y / 1 / 5, "2025005.gif", "t", 59, 30, 0, false, ""};
     struct Caso {
         const char* cosa;
         bool copia;

@@ -185,11 +185,11 @@ TEST_F(Interruzioni, AKillAtAnyMomentLeavesEveryChartWholeAndTheNextRunTidiesUp)
 }
 
 TEST_F(Interruzioni, TemporariesOfAKilledBackfillAreSweptByTheNextRunThatWritesThere) {
-    // Killed just before the archive copy of its third day takes its name (each day's index
-    // is renamed into place before its copy).
+    // Killed just before the archive copy of its third day takes its name (each day's table
+    // of values, then its index, are renamed into place before its copy).
     const auto e = test::esegui_programma(FTES_BINARY, {"--backfill", "2017-05-20..2017-05-25"},
                                           dir.percorso(),
-                                          {"LD_PRELOAD=" FTES_INTERRUTTORE, "FTES_UCCIDI=rename:6",
+                                          {"LD_PRELOAD=" FTES_INTERRUTTORE, "FTES_UCCIDI=rename:9",
                                            "ASAN_OPTIONS=verify_asan_link_order=0"});
     ASSERT_EQ(e.stato, -1);
     const auto rimasti = avanzi();

@@ -2,6 +2,7 @@
 // The operator's view of a run: the archive backfill and the summary line of every chart.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -40,13 +41,31 @@ TEST_F(Recupero, EachDayIsTheDailyRunsChartPublishedOnlyAsItsArchiveCopy) {
     EXPECT_EQ(e.stato, 0) << e.err;
     EXPECT_EQ(test::nomi_in(web()), std::set<std::string>{"plotftEs1.gif"});
     EXPECT_EQ(test::leggi_file(web() / "plotftEs1.gif"), "the live chart");
-    EXPECT_EQ(test::nomi_in(archivio()),
-              (std::set<std::string>{"2024-12.json", "2024365.gif", "2024366.gif", "2025-01.json",
-                                     "2025001.gif", "2025002.gif", "2025003.gif", "2025004.gif",
-                                     "2025005.gif", "2025006.gif"}));
+    std::set<std::string> attesi = {"2024-12.json", "2025-01.json"};
+    for (const char* giorno :
+         {"2024365", "2024366", "2025001", "2025002", "2025003", "2025004", "2025005", "2025006"}) {
+        attesi.insert(giorno + std::string(".gif"));
+        attesi.insert(giorno + std::string(".csv"));
+    }
+    EXPECT_EQ(test::nomi_in(archivio()), attesi);
+    // Beside each copy the table of its day: each sounding with the forecast of its hour, and
+    // each hour without a sounding (a day gone has them all).
+    const std::string tabella = test::leggi_file(archivio() / "2025005.csv");
+    EXPECT_TRUE(
+        tabella.starts_with("time_ut,ftes_mhz,state,forecast_mhz\n"
+                            "00:00,,no sounding,5.0\n"))
+        << tabella;
+    for (const char* riga : {"\n06:00,,no sounding,5.0\n07:15,12.0,value,5.0\n"
+                             "07:30,16.0,value,5.0\n08:00,,no sounding,5.0\n",
+                             "\n12:15,,no layer,5.0\n13:00,,no sounding,5.0\n"}) {
+        EXPECT_NE(tabella.find(riga), std::string::npos) << riga << "\n" << tabella;
+    }
+    EXPECT_EQ(std::count(tabella.begin(), tabella.end(), '\n'), 1 + 3 + 22) << tabella;
+    EXPECT_NE(test::leggi_file(archivio() / "2025-01.json").find("\"csv\": \"2025005.csv\""),
+              std::string::npos);
     for (const auto& f :
          fs::directory_iterator(giornaliera.percorso() / "base" / "previous_ftEs_plots")) {
-        if (f.path().extension() != ".gif") continue;
+        if (f.path().extension() != ".gif" && f.path().extension() != ".csv") continue;
         EXPECT_EQ(test::leggi_file(archivio() / f.path().filename()), test::leggi_file(f.path()))
             << f.path().filename();
     }

@@ -4,15 +4,15 @@
 # station's charts: all six charts decode at 286 pixels wide, they are fetched again after 10
 # minutes (virtual time), a missing chart keeps the layout, and a phone screen needs no
 # sideways scrolling. Exit 77 (skipped) without Chromium.
-# Usage: pagina_web.sh BINARY DEMO_GENERATOR PAGE [SCREENSHOT.png]
+# Usage: pagina_web.sh BINARY DEMO_GENERATOR PAGE ARCHIVE_PAGE [SCREENSHOT.png]
 set -eu
-binary=$1 demo=$2 page=$3 screenshot=${4:-}
+binary=$1 demo=$2 page=$3 archive=$4 screenshot=${5:-}
 command -v chromium >/dev/null 2>&1 || { echo "chromium not installed"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Nothing is loaded from elsewhere.
-if grep -n -E '(src|href)="[a-z]*:|//[a-z0-9.-]+\.[a-z]' "$page"; then
+if grep -n -E '(src|href)="[a-z]*:|//[a-z0-9.-]+\.[a-z]' "$page" "$archive"; then
     echo "the page refers to something outside its folder"; exit 1
 fi
 
@@ -53,9 +53,12 @@ figures "$work/dom" | grep 'data-slot="3"' | grep -q 'data-state="missing"' ||
 [ "$(figures "$work/dom" | grep -o 'data-height="[0-9]*"' | sort -u | wc -l)" = 1 ] ||
     fail "the layout changed around the missing chart:" "$work/dom"
 
-# A phone: one column, nothing wider than the screen.
-browse 390,844 2000 --dump-dom >"$work/dom"
+# A phone: one column, nothing wider than the screen, today's chart first.
+browse 400,844 2000 --dump-dom >"$work/dom"
 grep -q '<body data-fits="true"' "$work/dom" || fail "the page is wider than a phone:" "$work/dom"
+grep -q '<body [^>]*data-first="6"' "$work/dom" || fail "today's chart is not first on a phone:" "$work/dom"
+browse 1000,700 2000 --dump-dom >"$work/dom"
+grep -q '<body [^>]*data-first="1"' "$work/dom" || fail "the days are not in order on a wide screen:" "$work/dom"
 
 # With plotftEs.json (--manifest), read through a page beside it that points at today's chart
 # where the manifest puts a value, and notes what the page then shows.
@@ -105,17 +108,20 @@ browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
     "file://$work/station/web/check.html#$at" >"$work/dom"
 [ "$(check captions)" = "Tue 31 Dec 2024|Wed 1 Jan 2025|Thu 2 Jan 2025|Fri 3 Jan 2025|Sat 4 Jan 2025|Sun 5 Jan 2025" ] ||
     fail "captions not by the charts' days: $(check captions)" "$work/dom"
-case "$(check refreshed)" in "Charts updated "[0-9]*" minute"*" ago.") ;; *) fail "no age: $(check refreshed)" "$work/dom" ;; esac
+case "$(check refreshed)" in "Charts updated "[0-9]*" minute"*" ago."|"Charts updated less than a minute ago.") ;; *) fail "no age: $(check refreshed)" "$work/dom" ;; esac
 [ "$(check title)" = "ftEs charts of Roma Monte" ] || fail "no station in the title: $(check title)" "$work/dom"
 [ "$(check states)" = "|||||" ] || fail "states said of sound charts: $(check states)" "$work/dom"
 [ -z "$(check stale)" ] || fail "fresh charts said to be stale" "$work/dom"
 [ "$(check said)" = "$said" ] || fail "under the point: '$(check said)', not '$said'" "$work/dom"
 [ "$(check download)" = "ftEs-2025-01-05.csv" ] || fail "no CSV of the day" "$work/dom"
 check csv >"$work/csv"
-expected=$(python3 -c "import json, sys; c = json.load(open(sys.argv[1]))['charts'][5]; print(len(c['observed']) + len(c['no_layer_times']) + 1)" "$manifest")
-[ "$(head -n 1 "$work/csv")" = "time_ut,ftes_mhz,no_layer" ] && [ "$(grep -c . "$work/csv")" = "$expected" ] &&
-    grep -qx "${said%% UT*},$(echo "$said" | sed 's/.*UT, \([0-9.]*\) MHz/\1/'),0" "$work/csv" ||
-    fail "the day's CSV is not its values ($expected lines, $said):" "$work/csv"
+python3 -c "import json, sys; print(json.load(open(sys.argv[1]))['charts'][5]['csv'])" "$manifest" >"$work/csv.manifest"
+# The run's own table: each sounding with its state and the forecast of its hour.
+[ "$(head -n 1 "$work/csv")" = "time_ut,ftes_mhz,state,forecast_mhz" ] &&
+    cmp -s "$work/csv" "$work/csv.manifest" &&
+    grep -q "^${said%% UT*},$(echo "$said" | sed 's/.*UT, \([0-9.]*\) MHz/\1/'),value,[0-9]*\.[0-9]\$" "$work/csv" &&
+    grep -q ',no layer,' "$work/csv" ||
+    fail "the day's CSV is not its values ($said):" "$work/csv"
 # A run of today: its last chart, and no other, is today's.
 (cd "$work/station" && "$binary" --date "$(date +%F)" --manifest) || true
 browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
@@ -153,19 +159,64 @@ browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
     "file://$work/station/web/check.html#$at" >"$work/dom"
 case "$(check captions)" in *20[0-9][0-9]*|*Today*) fail "a caption with a day the charts may not show: $(check captions)" "$work/dom" ;; esac
 # Only what the chart's own file tells (its Last-Modified), if anything.
-case "$(check refreshed)" in ""|"The latest chart was written "[0-9]*" minute"*" ago.") ;;
+case "$(check refreshed)" in ""|"The latest chart was written "[0-9]*" minute"*" ago."|"The latest chart was written less than a minute ago.") ;;
     *) fail "an age the page cannot know: $(check refreshed)" "$work/dom" ;; esac
 (cd "$work/station" && "$binary" --date 2025-01-05 --manifest)
 # Two days later the charts are said to be old.
 python3 -c "import json, sys, datetime; p = sys.argv[1]; d = json.load(open(p)); d['generated'] = (datetime.datetime.now(datetime.timezone.utc) - datetime.timedelta(hours=50)).isoformat(timespec='seconds'); json.dump(d, open(p, 'w'))" "$manifest"
 browse 1000,700 5000 --allow-file-access-from-files --dump-dom \
     "file://$work/station/web/check.html#$at" >"$work/dom"
-case "$(check stale)" in "These charts are 50 hours old"*) ;; *) fail "old charts not said to be stale: $(check stale)" "$work/dom" ;; esac
+case "$(check stale)" in "These charts have not been updated since "*" UT.For the station's operator: no run for 50 hours"*) ;;
+    *) fail "old charts not said to be stale: $(check stale)" "$work/dom" ;; esac
+
+# The archive on the web: the month's calendar read from the archive's index, each archived
+# day linked to its chart, with its counts and the table of its values.
+(cd "$work/station" && "$binary" --backfill 2024-12-20..2025-01-05 >/dev/null)
+cp "$archive" "$work/station/web/archive.html"
+ln -s ../base/previous_ftEs_plots "$work/station/web/previous_ftEs_plots"
+cat >"$work/station/web/check-archive.html" <<'HTML'
+<!doctype html><html><body><iframe id="f" src="archive.html?month=2025-01" width="1000" height="900"></iframe>
+<script>
+  var f = document.getElementById("f");
+  f.onload = function () {
+    setTimeout(function () {
+      var d = f.contentDocument, b = document.body;
+      var linked = [].map.call(d.querySelectorAll("td.archived"), function (td) {
+        return td.getAttribute("data-day") + "=" + td.querySelector("a.day").getAttribute("href") +
+            "," + td.querySelector(".counts").textContent + "," +
+            (td.querySelector("a[download]") ? td.querySelector("a[download]").getAttribute("href") : "");
+      });
+      b.setAttribute("data-linked", linked.join("|"));
+      b.setAttribute("data-cells", String(d.querySelectorAll("td[data-day]").length));
+      b.setAttribute("data-month", d.getElementById("month").textContent);
+      b.setAttribute("data-title", d.title);
+      d.querySelector('td[data-day="2025-01-05"] a.day').click();
+      setTimeout(function () {
+        var img = d.querySelector("#day img");
+        b.setAttribute("data-shown", d.querySelector("#day figcaption").textContent + "," +
+            img.naturalWidth + "," + d.querySelector("#day .counts").textContent);
+      }, 1000);
+    }, 2000);
+  };
+</script></body></html>
+HTML
+browse 1000,900 5000 --allow-file-access-from-files --dump-dom \
+    "file://$work/station/web/check-archive.html" >"$work/dom"
+[ "$(check month)" = "January 2025" ] && [ "$(check cells)" = 31 ] ||
+    fail "no calendar of January 2025: $(check month), $(check cells) days" "$work/dom"
+check linked | tr '|' '\n' >"$work/linked"
+! grep -q '^2025-01-2' "$work/linked" && grep -qx '2025-01-01=previous_ftEs_plots/2025001.gif,[0-9]* values,previous_ftEs_plots/2025001.csv' "$work/linked" &&
+    grep -q '^2025-01-05=previous_ftEs_plots/2025005.gif,' "$work/linked" ||
+    fail "the archived days are not each linked with its counts and table:" "$work/linked"
+case "$(check shown)" in "Sun 5 Jan 2025,286,"*" values, "*) ;;
+    *) fail "the chart of a day chosen is not shown: $(check shown)" "$work/dom" ;; esac
+[ "$(check title)" = "ftEs archive of station" ] || fail "no station in the archive's title: $(check title)" "$work/dom"
 
 if [ -n "$screenshot" ]; then
     (cd "$work/station" && "$binary" --date 2025-01-05)
     browse 1000,660 2000 --screenshot="$screenshot" >/dev/null
 fi
-echo "web page: six charts decoded and refreshed, layout kept, fits a phone; with the manifest"
-echo "captions by day, the station, each chart's state, the age and a warning when old, the"
-echo "value under the pointer, the CSV; without it no day named"
+echo "web page: six charts decoded and refreshed, layout kept, fits a phone, today first there;"
+echo "with the manifest captions by day, the station, each chart's state, the age and a warning"
+echo "when old, the value under the pointer, the CSV; without it no day named; the archive's"
+echo "calendar with each archived day linked"

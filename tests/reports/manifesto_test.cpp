@@ -29,34 +29,38 @@ TEST(Manifest, EachChartWithItsDayWhatItShowsItsStateCountsAndSoundings) {
                      {122, {Osservazione::Tipo::nessuno_strato, 0}, 12 * 60 + 15},
                      {125, {Osservazione::Tipo::non_disponibile, 0}, 12 * 60 + 30},
                      {80, {Osservazione::Tipo::valore, 123}, 8 * 60}};
+    oggi.tabella = "time_ut,ftes_mhz,state,forecast_mhz\n07:15,4.5,value,\n";
     esito.figure = {ieri, oggi};
     GiorniMostrati prima;
     prima[4] = 2025y / 1 / 3;  // what plotftEs5.gif showed before
     const std::string testo = testo_manifesto("2025-01-05T14:03:07+01:00", "1.4.0",
                                               "Rome \"Monte\"", 2025y / 1 / 5, esito, prima);
-    EXPECT_EQ(testo,
-              "{\n"
-              "  \"generated\": \"2025-01-05T14:03:07+01:00\",\n"
-              "  \"version\": \"1.4.0\",\n"
-              "  \"station\": \"Rome \\\"Monte\\\"\",\n"
-              "  \"today\": \"2025-01-05\",\n"
-              "  \"charts\": [\n"
-              "    {\"slot\": 5, \"day\": \"2025-01-04\", \"shows\": \"2025-01-03\", \"file\": "
-              "\"plotftEs5.gif\",\n"
-              "     \"state\": \"not published\", \"published\": false, \"values\": 0, "
-              "\"no_layer\": 0, \"unreadable\": 0, \"station\": true, \"forecast\": false,\n"
-              "     \"observed\": [],\n"
-              "     \"no_layer_times\": [],\n"
-              "     \"not_available_times\": []},\n"
-              "    {\"slot\": 6, \"day\": \"2025-01-05\", \"shows\": \"2025-01-05\", \"file\": "
-              "\"plotftEs6.gif\",\n"
-              "     \"state\": \"unreadable\", \"published\": true, \"values\": 2, "
-              "\"no_layer\": 1, \"unreadable\": 1, \"station\": true, \"forecast\": true,\n"
-              "     \"observed\": [[7.25, 4.5], [8, 12.3]],\n"
-              "     \"no_layer_times\": [12.25],\n"
-              "     \"not_available_times\": [12.5]}\n"
-              "  ]\n"
-              "}\n");
+    EXPECT_EQ(
+        testo,
+        "{\n"
+        "  \"generated\": \"2025-01-05T14:03:07+01:00\",\n"
+        "  \"version\": \"1.4.0\",\n"
+        "  \"station\": \"Rome \\\"Monte\\\"\",\n"
+        "  \"today\": \"2025-01-05\",\n"
+        "  \"charts\": [\n"
+        "    {\"slot\": 5, \"day\": \"2025-01-04\", \"shows\": \"2025-01-03\", \"file\": "
+        "\"plotftEs5.gif\",\n"
+        "     \"state\": \"not published\", \"published\": false, \"values\": 0, "
+        "\"no_layer\": 0, \"unreadable\": 0, \"station\": true, \"forecast\": false,\n"
+        "     \"observed\": [],\n"
+        "     \"no_layer_times\": [],\n"
+        "     \"not_available_times\": [],\n"
+        "     \"csv\": \"\"},\n"
+        "    {\"slot\": 6, \"day\": \"2025-01-05\", \"shows\": \"2025-01-05\", \"file\": "
+        "\"plotftEs6.gif\",\n"
+        "     \"state\": \"unreadable\", \"published\": true, \"values\": 2, "
+        "\"no_layer\": 1, \"unreadable\": 1, \"station\": true, \"forecast\": true,\n"
+        "     \"observed\": [[7.25, 4.5], [8, 12.3]],\n"
+        "     \"no_layer_times\": [12.25],\n"
+        "     \"not_available_times\": [12.5],\n"
+        "     \"csv\": \"time_ut,ftes_mhz,state,forecast_mhz\\u000a07:15,4.5,value,\\u000a\"}\n"
+        "  ]\n"
+        "}\n");
     // What a manifest tells the charts show is what the next run reads back.
     const GiorniMostrati letti = giorni_mostrati(testo);
     EXPECT_EQ(letti[4], 2025y / 1 / 3);
