@@ -5,9 +5,9 @@
 # /etc/systemd/system and the package's files; the packaged program charts a station as that
 # user. The machine is left as it was found, but for the ionosonde user, which Debian keeps
 # after a purge (files of the stations may still be its own).
-# Usage: ciclo_vita_debian.sh PACKAGE.deb DEMO_GENERATOR
+# Usage: ciclo_vita_debian.sh PACKAGE.deb
 set -eu
-deb=$1 demo=$2
+deb=$1
 units=/etc/systemd/system
 dropin=$units/ftes-charts.service.d/zz-ciclo-vita-test.conf
 fail() { echo "package life: $*" >&2; exit 1; }
@@ -16,6 +16,9 @@ fail() { echo "package life: $*" >&2; exit 1; }
 if dpkg-query -W -f='${Status}' ftes-charts 2>/dev/null | grep -q installed; then
     fail "ftes-charts is already installed here; this test needs a machine without it"
 fi
+# A package removed but not purged leaves its folder, which a purge here would take.
+[ ! -e /var/lib/ftes-charts ] ||
+    fail "/var/lib/ftes-charts is already here (a package removed, not purged); this test needs a machine without it"
 if [ -n "$(find "$units" -path "$units/*.wants/ftes-charts*" 2>/dev/null)" ] ||
     [ -e "$units/ftes-charts.service.d" ]; then
     fail "links or drop-ins of ftes-charts are already in $units; this test needs a machine without them"
@@ -48,12 +51,16 @@ installed || fail "installed: the program or a unit is missing"
 getent passwd ionosonde | grep -q ':/usr/sbin/nologin$' || fail "installed: no ionosonde system user"
 [ "$(id -u ionosonde)" -lt 1000 ] || fail "installed: ionosonde is not a system user"
 expect_links "" "installed (nothing is enabled by the package)"
-for f in README.md.gz changelog.gz copyright varnel.ini.example index.html; do
-    [ -f "/usr/share/doc/ftes-charts/$f" ] || fail "installed: no /usr/share/doc/ftes-charts/$f"
+for f in doc/ftes-charts/README.md.gz doc/ftes-charts/changelog.gz doc/ftes-charts/copyright \
+    ftes-charts/examples/varnel.ini.example ftes-charts/web/index.html ftes-charts/web/archive.html \
+    ftes-charts/ftes-charts.rules.yml; do
+    [ -f "/usr/share/$f" ] || fail "installed: no /usr/share/$f"
 done
+[ "$(stat -c %U /var/lib/ftes-charts)" = ionosonde ] ||
+    fail "installed: /var/lib/ftes-charts is not ionosonde's"
 
 echo "-- the packaged program charts a station as ionosonde"
-"$demo" "$station" --date 2025-01-05 >/dev/null
+/usr/lib/ftes-charts/ftes-demo-station "$station" --date 2025-01-05 >/dev/null
 chown -R ionosonde: "$station"
 chmod 755 "$station"
 (cd "$station" && runuser -u ionosonde -- /usr/bin/ftes-charts --check --date 2025-01-05 >/dev/null) ||
@@ -99,4 +106,5 @@ expect_links "" "purged"
     fail "purged: deb-systemd-helper still keeps state for the units"
 [ ! -e /usr/lib/sysusers.d/ftes-charts.conf ] || fail "purged: the sysusers entry is still there"
 getent passwd ionosonde >/dev/null || fail "purged: the ionosonde user is gone"
+[ ! -e /var/lib/ftes-charts ] || fail "purged: /var/lib/ftes-charts is still there"
 echo "Debian package: installed, enabled, upgraded, removed and purged with no link left behind"
