@@ -48,7 +48,10 @@ struct Chi {
     std::string account;
 };
 
-std::string tra_virgolette(const std::string& testo) {
+// A path in quotes for a Windows command: without its final backslash, which would escape the
+// closing quote.
+std::string tra_virgolette(std::string testo) {
+    while (testo.size() > 3 && (testo.back() == '\\' || testo.back() == '/')) testo.pop_back();
     return "\"" + testo + "\"";
 }
 
@@ -67,6 +70,15 @@ std::string rimedio_lettura(const Chi& chi, const std::string& percorso) {
                tra_virgolette(chi.account) + ":(OI)(CI)RX";
     }
     return "let " + chi.account + " read it: sudo chmod o+rX " + percorso;
+}
+
+// The fix of a file that could not be opened: another program that holds it is closed; an
+// account that may not read it is let read it.
+std::string rimedio_apertura(const Chi& chi, const std::string& percorso,
+                             const platform::Error& errore) {
+    if (errore.held)
+        return "close the program that holds it (an editor, a viewer), then check again";
+    return rimedio_lettura(chi, percorso);
 }
 
 std::string rimedio_creazione(const Chi& chi, const std::string& cartella) {
@@ -146,6 +158,16 @@ bool cartella_usabile(Resoconto& r, const Chi& chi, const std::string& c, const 
     std::string nome = c;
     if (nome.size() > 1 && separatore_finale(nome) && !(windows && nome.ends_with(":\\"))) {
         nome.pop_back();
+    }
+    // A letter mapped by a user to a share: the task, in a session of its own, does not see it.
+    if (const auto rete = platform::mapped_drive(c)) {
+        r.problema("the " + cosa + " " + c + " is on a drive letter mapped to a network share, " +
+                       "which a scheduled task does not see",
+                   rete->empty() ? std::string("write the share's network name instead, "
+                                               "\\\\server\\share\\...: net use " +
+                                               c.substr(0, 2) + " shows it")
+                                 : "write its network name instead: " + *rete);
+        return false;
     }
     const auto tipo = platform::kind_of_target(nome);
     if (!tipo) {
@@ -250,7 +272,7 @@ void previsione_del_mese(Resoconto& r, const Chi& chi, const std::string& base,
             r.nota(previsione + ": not found; its charts have no forecast");
         } else {
             r.problema(previsione + ": cannot open: " + aperto.error().text,
-                       rimedio_lettura(chi, previsione));
+                       rimedio_apertura(chi, previsione, aperto.error()));
         }
         return;
     }
@@ -293,7 +315,8 @@ int controlla(Resoconto& r, const OpzioniControllo& o, const Chi& chi, bool& reg
                              "the base folder on line 2, the sounding folder on 4, the web "
                              "folder on 6");
         } else {
-            r.problema(percorso + ": " + letta.error().text, rimedio_lettura(chi, percorso));
+            r.problema(percorso + ": " + letta.error().text,
+                       rimedio_apertura(chi, percorso, letta.error()));
         }
         return controllo_con_problemi;
     }

@@ -228,6 +228,11 @@ struct Prova {
 };
 Prova try_folder(const std::string& folder);
 
+// A path on a drive letter mapped to a network share (Windows), which a scheduled task does not
+// see: its network name ("\\server\share\folder\"), or an empty text when that cannot be
+// told. Nothing for any other path, and on POSIX.
+std::optional<std::string> mapped_drive(const std::string& path);
+
 // The account this process runs as, and whether it may read and write anywhere (root; on
 // Windows an administrator's elevated process), so that what it may do says nothing of what
 // another account may.

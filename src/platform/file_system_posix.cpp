@@ -430,6 +430,10 @@ std::optional<Entry> entry_of_name(const std::string& name) {
 
 }  // namespace
 
+std::optional<std::string> mapped_drive(const std::string&) {
+    return std::nullopt;
+}
+
 Account current_account() {
     const uid_t uid = ::geteuid();
     const auto e = entry_of_uid(uid);

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <limits>
 #include <thread>
@@ -202,14 +203,36 @@ std::string local_timestamp() {
     return text;
 }
 
+namespace {
+
+// Text for a console goes as UTF-16, which it shows right whatever its code page (cp437, 850,
+// 1252); to a file or a pipe, as UTF-8 bytes.
+void write_text(FILE* stream, DWORD which, std::string_view text) {
+    const HANDLE h = GetStdHandle(which);
+    DWORD mode = 0;
+    if (h != nullptr && h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &mode)) {
+        std::fflush(stream);
+        const std::wstring wide = to_utf16(std::string(text));
+        constexpr std::size_t chunk = 8192;
+        for (std::size_t at = 0; at < wide.size(); at += chunk) {
+            const DWORD n = static_cast<DWORD>(std::min(chunk, wide.size() - at));
+            DWORD written = 0;
+            if (!WriteConsoleW(h, wide.data() + at, n, &written, nullptr)) break;
+        }
+        return;
+    }
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
 void write_stdout(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+    write_text(stdout, STD_OUTPUT_HANDLE, text);
 }
 
 void write_stderr(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fflush(stderr);
+    write_text(stderr, STD_ERROR_HANDLE, text);
 }
 
 std::string ansi_to_utf8(std::string_view text) {
@@ -477,6 +500,26 @@ Result<Swept> sweep_temporaries(const std::string& folder, bool (*ours)(std::str
     } while (FindNextFileW(find, &entry));
     FindClose(find);
     return swept;
+}
+
+std::optional<std::string> mapped_drive(const std::string& path) {
+    if (path.size() < 2 || path[1] != ':' || !std::isalpha(static_cast<unsigned char>(path[0]))) {
+        return std::nullopt;
+    }
+    const std::wstring root = {static_cast<wchar_t>(path[0]), L':', L'\\'};
+    if (GetDriveTypeW(root.c_str()) != DRIVE_REMOTE) return std::nullopt;
+    // The redirector's device of a mapped letter ends in the share's name:
+    // "\Device\LanmanRedirector\;Z:0000000000012345\server\share".
+    wchar_t device[1024];
+    const std::wstring letter = root.substr(0, 2);
+    if (QueryDosDeviceW(letter.c_str(), device, 1024) == 0) return std::string();
+    const std::string target = to_utf8(device);
+    const std::size_t mark = target.find(";" + to_utf8(letter));
+    const std::size_t share = mark == std::string::npos ? mark : target.find('\\', mark);
+    if (share == std::string::npos) return std::string();
+    std::string rest = path.substr(2);
+    if (!rest.empty() && rest.front() != '\\' && rest.front() != '/') rest.insert(0, 1, '\\');
+    return "\\" + target.substr(share) + rest;
 }
 
 Account current_account() {

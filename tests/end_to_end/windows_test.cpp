@@ -156,12 +156,17 @@ TEST_F(StazioneWindows, SilentByDefaultAndTheOptionsAsOnLinux) {
     EXPECT_NE(aiuto.out.find("usage: ftes-charts"), std::string::npos);
 
     svuota();
+    // A usage error: its one line and the ways to the help, /? among them.
     for (const std::vector<std::string>& sbagliati :
          {std::vector<std::string>{"--bogus"}, {"--date", "2025-02-30"}, {"--backfill"}}) {
         const test::Esito errore = esegui(sbagliati);
         EXPECT_EQ(errore.stato, 2);
-        EXPECT_NE(errore.err.find("usage: ftes-charts"), std::string::npos);
+        std::string detto = errore.err;
+        std::erase(detto, '\r');
+        EXPECT_TRUE(detto.ends_with("\ntry 'ftes-charts --help' or 'ftes-charts /?'\n")) << detto;
+        EXPECT_EQ(std::count(detto.begin(), detto.end(), '\n'), 2) << detto;
     }
+    EXPECT_TRUE(esegui({"/?"}).out.starts_with("usage: ftes-charts"));
     EXPECT_TRUE(fs::is_empty(web_));
     EXPECT_TRUE(fs::is_empty(stazione_ / "base" / "previous_ftEs_plots"));
 
@@ -209,6 +214,102 @@ TEST_F(StazioneWindows, ASoundingLockedByAnotherProgramIsToldInWindowsOwnWordsWi
         EXPECT_EQ(test::leggi_file(stazione_ / "base" / "previous_ftEs_plots" / "2025005.gif"),
                   archivio);
     }
+}
+
+// A file held open by another program, shared with no one, as an editor or a viewer may.
+class Tenuto {
+  public:
+    explicit Tenuto(const fs::path& p)
+        : h_(CreateFileW(p.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~Tenuto() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    Tenuto(const Tenuto&) = delete;
+    Tenuto& operator=(const Tenuto&) = delete;
+    bool aperto() const { return h_ != INVALID_HANDLE_VALUE; }
+
+  private:
+    HANDLE h_;
+};
+
+TEST_F(StazioneWindows, AFileHeldByAnotherProgramIsToldWithTheProgramToClose) {
+    scrivi_varnel(varnel('\\'));
+    {
+        // varnel.ini held: nothing is written, and the fix is to close that program.
+        const Tenuto editor(stazione_ / "varnel.ini");
+        ASSERT_TRUE(editor.aperto());
+        const test::Esito e = esegui({"--date", "2025-01-05"});
+        EXPECT_EQ(e.stato, 1);
+        EXPECT_NE(e.err.find(test::testo_errore_sistema(ERROR_SHARING_VIOLATION) +
+                             "; nothing written (close the program that holds it)"),
+                  std::string::npos)
+            << e.err;
+        const test::Esito c = esegui({"--check", "--date", "2025-01-05"});
+        EXPECT_EQ(c.stato, 1);
+        EXPECT_NE(c.out.find("fix: close the program that holds it"), std::string::npos) << c.out;
+        EXPECT_TRUE(fs::is_empty(web_));
+    }
+    {
+        // The log held by a viewer: tried again for a few seconds, then told on stderr; the
+        // run publishes all the same, with its own status.
+        const Tenuto viewer(stazione_ / "ftes-charts.log");
+        ASSERT_TRUE(viewer.aperto());
+        const auto prima = GetTickCount64();
+        const test::Esito e = esegui({"--date", "2025-01-05", "--log", "ftes-charts.log"});
+        EXPECT_EQ(e.stato, 0) << e.err;
+        EXPECT_GE(GetTickCount64() - prima, 2500u);
+        EXPECT_NE(e.err.find("ftes-charts: log: ftes-charts.log: cannot write: " +
+                             test::testo_errore_sistema(ERROR_SHARING_VIOLATION) +
+                             "; close the program that holds it"),
+                  std::string::npos)
+            << e.err;
+        controlla_pubblicazione();
+    }
+    // Once the viewer is closed the log takes the next runs again.
+    ASSERT_EQ(esegui({"--date", "2025-01-05", "--log", "ftes-charts.log"}).stato, 0);
+    EXPECT_NE(test::leggi_file(stazione_ / "ftes-charts.log").find(": exit status 0"),
+              std::string::npos);
+}
+
+TEST_F(StazioneWindows, AReadOnlyAttributeOnAFolderIsNoProblem) {
+    // Windows ignores the attribute on a folder: a run writes there, and the check says so.
+    scrivi_varnel(varnel('\\'));
+    ASSERT_TRUE(SetFileAttributesW(web_.c_str(), FILE_ATTRIBUTE_READONLY));
+    const test::Esito c = esegui({"--check", "--date", "2025-01-05"});
+    EXPECT_EQ(c.stato, 0) << c.out;
+    EXPECT_NE(c.out.find("no problem found"), std::string::npos) << c.out;
+    EXPECT_EQ(esegui({"--date", "2025-01-05"}).stato, 0);
+    controlla_pubblicazione();
+    SetFileAttributesW(web_.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(ProgrammaWindows, CarriesItsVersionItsLicenceAndItsIcon) {
+    const std::wstring exe = test::percorso_utf8(FTES_BINARY).wstring();
+    DWORD inutile = 0;
+    const DWORD dimensione = GetFileVersionInfoSizeW(exe.c_str(), &inutile);
+    ASSERT_GT(dimensione, 0u);
+    std::vector<char> dati(dimensione);
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, dimensione, dati.data()));
+    const auto valore = [&](const wchar_t* nome) {
+        wchar_t* testo = nullptr;
+        UINT n = 0;
+        const std::wstring chiave = std::wstring(L"\\StringFileInfo\\040904B0\\") + nome;
+        if (!VerQueryValueW(dati.data(), chiave.c_str(), reinterpret_cast<void**>(&testo), &n)) {
+            return std::wstring();
+        }
+        return std::wstring(testo, n > 0 ? n - 1 : 0);
+    };
+    const std::string versione = FTES_VERSION;
+    EXPECT_EQ(valore(L"ProductVersion"), std::wstring(versione.begin(), versione.end()));
+    EXPECT_EQ(valore(L"FileVersion"), std::wstring(versione.begin(), versione.end()));
+    EXPECT_EQ(valore(L"ProductName"), L"ftes-charts");
+    EXPECT_NE(valore(L"LegalCopyright").find(L"MIT"), std::wstring::npos);
+    const HMODULE modulo = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(modulo, nullptr);
+    EXPECT_NE(FindResourceW(modulo, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(14)), nullptr)
+        << "no icon group";  // RT_GROUP_ICON
+    FreeLibrary(modulo);
 }
 
 }  // namespace
