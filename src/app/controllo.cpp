@@ -223,9 +223,13 @@ std::string cartella_di(const std::string& percorso) {
 // A report's file (--metrics, --log): its folder can be written, and nothing but a file of the
 // run's stands at its name.
 bool file_rapporto(Resoconto& r, const Chi& chi, const std::string& percorso, const char* cosa) {
-    const std::string cartella = cartella_di(percorso);
-    if (!cartella_usabile(r, chi, cartella.empty() ? "." : cartella,
-                          std::string("folder of the ") + cosa, true)) {
+    // A bare name is in the current folder, named as such.
+    std::string cartella = cartella_di(percorso);
+    if (cartella.empty()) {
+        const auto corrente = platform::current_directory();
+        cartella = corrente ? con_separatore_finale(*corrente) : std::string(".");
+    }
+    if (!cartella_usabile(r, chi, cartella, std::string("folder of the ") + cosa, true)) {
         return false;
     }
     const auto tipo = platform::kind_at(percorso);

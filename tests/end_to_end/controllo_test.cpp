@@ -38,7 +38,7 @@ TEST_F(Controllo, EachSetUpMistakeIsFoundOnceWithItsFixAndNothingIsWritten) {
         const char* cosa;
         std::function<void()> guasta;
         int problemi;  // one cause, one problem: what follows from it is not told again
-        const char* detto;
+        std::string detto;
     };
     const Caso casi[] = {
         {"a sound station", [] {}, 0, "no problem found"},
@@ -68,27 +68,28 @@ TEST_F(Controllo, EachSetUpMistakeIsFoundOnceWithItsFixAndNothingIsWritten) {
         {"a varnel.ini of three lines", [&] { dir.scrivi("varnel.ini", "b\r\nbase\\\r\nd\r\n"); },
          2, "line 4 (sounding folder) is missing"},
         {"no archive folder", [&] { fs::remove_all(archivio()); }, 1,
-         "previous_ftEs_plots/ does not exist: no archive copy would be written"},
+         test::nativo("previous_ftEs_plots/") +
+             " does not exist: no archive copy would be written"},
         {"a web folder that is not there", [&] { fs::remove_all(web()); }, 1,
-         "the web folder web/ does not exist"},
+         "the web folder " + test::nativo("web/") + " does not exist"},
         {"a file where the web folder should be",
          [&] {
              fs::remove_all(web());
              dir.scrivi("web", "");
          },
-         1, "the web folder web/ is a file, not a folder"},
+         1, "the web folder " + test::nativo("web/") + " is a file, not a folder"},
         {"no station in the sounding folder",
          [&] {
              fs::remove_all(dir.percorso() / "data");
              dir.scrivi("data/readme.txt", "notes\r\n");
          },
-         1, "no station recognised in data/"},
+         1, "no station recognised in " + test::nativo("data/")},
         {"a new station: no sounding yet",
          [&] {
              fs::remove_all(dir.percorso() / "data");
              dir.crea_cartella("data");
          },
-         0, "note     no sounding yet in data/"},
+         0, "note     no sounding yet in " + test::nativo("data/")},
         {"a forecast in single spaces", [&] { dir.scrivi("base/012025.txt", zigzag); }, 1,
          "012025.txt: line 2 is not 24 fields of five characters"},
     };
@@ -127,7 +128,9 @@ TEST_F(Controllo, EachSetUpMistakeIsFoundOnceWithItsFixAndNothingIsWritten) {
     EXPECT_NE(e.out.find("station kind 2 (key \"Cind\") recognised from data"), std::string::npos)
         << e.out;
     EXPECT_NE(e.out.find("CN12A_20250050715.TXT"), std::string::npos) << e.out;
-    EXPECT_NE(e.out.find("the web folder web/ exists, and "), std::string::npos) << e.out;
+    EXPECT_NE(e.out.find("the web folder " + test::nativo("web/") + " exists, and "),
+              std::string::npos)
+        << e.out;
     EXPECT_NE(e.out.find(" can write and lock there"), std::string::npos) << e.out;
     EXPECT_NE(e.out.find("122024.txt: not found; its charts have no forecast"), std::string::npos)
         << e.out;
