@@ -27,6 +27,8 @@ import tempfile
 import time
 import xml.etree.ElementTree as ET
 
+import vino
+
 EXE, SOSTITUTO = (os.path.abspath(a) for a in sys.argv[1:3])
 VERSIONE = sys.argv[3]
 RADICE = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -47,12 +49,7 @@ def richiedi(condizione, perche):
         fallisci(perche)
 
 
-wine = next((w for w in ("/usr/lib/wine/wine64", shutil.which("wine64") or "",
-                         shutil.which("wine") or "") if w and os.path.exists(w)), None)
-if wine is None:
-    print("Wine is not installed")
-    sys.exit(77)
-wineserver = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+wine, wineserver = vino.programmi()
 
 # ---- the Task Scheduler 1.2 schema, as far as the definitions use it: for each element its
 # children (in order where the schema says xs:sequence), which must be there, and the form of
@@ -159,9 +156,7 @@ registro = os.path.join(lavoro, "calls.txt")
 compiti = []  # each task run as the test started it, with what it said
 definizioni = os.path.join(lavoro, "definitions")
 sostituti = os.path.join(lavoro, "standins")
-env = dict(os.environ, WINEPREFIX=prefisso, WINEDEBUG="-all", LANG="C.UTF-8",
-           LC_ALL="C.UTF-8", WINEPATH=windows(sostituti), FTES_REGISTRO=windows(registro),
-           FTES_DEFINIZIONI=windows(definizioni))
+env = None
 
 
 def chiamate():
@@ -219,7 +214,9 @@ def albero(radice):
 
 
 try:
-    subprocess.run([wine, "wineboot", "-i"], env=env, capture_output=True, check=True)
+    env = vino.prefisso_nuovo(wine, lavoro, WINEPATH=windows(sostituti),
+                              FTES_REGISTRO=windows(registro),
+                              FTES_DEFINIZIONI=windows(definizioni))
     os.makedirs(definizioni)
     os.makedirs(sostituti)
     for nome in ("schtasks.exe", "icacls.exe", "net.exe"):
@@ -341,5 +338,6 @@ try:
     print("Windows installer: installed, scheduled, checked as the task, installed again, "
           "checked again and uninstalled, exactly")
 finally:
-    subprocess.run([wineserver, "-k"], env=env)
+    if env is not None:
+        subprocess.run([wineserver, "-k"], env=env)
     shutil.rmtree(lavoro, ignore_errors=True)

@@ -20,6 +20,8 @@ import subprocess
 import sys
 import tempfile
 
+import vino
+
 EXE = os.path.abspath(sys.argv[1])
 
 
@@ -28,16 +30,11 @@ def fallisci(testo):
     sys.exit(1)
 
 
-wine = next((w for w in ("/usr/lib/wine/wine64", shutil.which("wine64") or "",
-                         shutil.which("wine") or "") if w and os.path.exists(w)), None)
-if wine is None:
-    print("Wine is not installed")
-    sys.exit(77)
-wineserver = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+wine, wineserver = vino.programmi()
 
 lavoro = tempfile.mkdtemp()
 prefisso = os.path.join(lavoro, "prefix")
-env = dict(os.environ, WINEPREFIX=prefisso, WINEDEBUG="-all", LANG="C.UTF-8", LC_ALL="C.UTF-8")
+env = None
 
 
 def in_console(argomenti, cartella):
@@ -72,7 +69,7 @@ def varnel(cartella, base, dati, web):
 
 
 try:
-    subprocess.run([wine, "wineboot", "-i"], env=env, capture_output=True, check=True)
+    env = vino.prefisso_nuovo(wine, lavoro)
     stazione = os.path.join(lavoro, "station")
     for cartella in ("données/previous_ftEs_plots", "data", "web"):
         os.makedirs(os.path.join(stazione, cartella))
@@ -112,5 +109,6 @@ try:
     print("Windows: the console shows the check's words; a folder that denies writing and "
           "folders on a mapped drive are problems with their fixes")
 finally:
-    subprocess.run([wineserver, "-k"], env=env)
+    if env is not None:
+        subprocess.run([wineserver, "-k"], env=env)
     shutil.rmtree(lavoro, ignore_errors=True)
