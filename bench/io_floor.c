@@ -10,8 +10,9 @@
  * the six days the forecast file, the 1440 sounding names of a kind-2 station tried and the
  * found ones read once, the BMP created under a name of the run's own, written, read back and
  * removed, the current GIF written under its temporary name with a lock and renamed over the
- * target, the archive copy looked at, the month's index read (once a month) and written, and the
- * archive GIF written like the current one; the index and the archive are flushed before their
+ * target, the archive copy looked at, the table of the day's values written beside it (not
+ * flushed), the month's index read (once a month) and written, and the archive GIF written like
+ * the current one; the index and the archive are flushed before their
  * rename and their folder after it. Every file opened for reading is checked to be a regular
  * file, as the batch does to refuse devices and pipes. No drawing, no parsing beyond the folder
  * names, no encoding. With --no-flush neither is flushed, which tells what the flushes cost. */
@@ -25,7 +26,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum { bmp_size = 54 + 4 * 7 + 288 * 231, gif_size = 3000, index_size = 800 };
+enum { bmp_size = 54 + 4 * 7 + 288 * 231, gif_size = 3000, index_size = 800, csv_size = 9000 };
 static const char mark[] = "0123456789abcdef";
 
 static char buffer[8 * 1024];
@@ -216,6 +217,10 @@ int main(int argc, char** argv) {
             }
             strcpy(last_index, index);
         }
+        /* The table of the day's values beside the copy, then the index, then the copy. */
+        char csv[64];
+        snprintf(csv, sizeof csv, "%04d%03d.csv", yy, dd);
+        publish(archive, csv, csv_size, 0);
         publish(archive, index, index_size, flush);
         publish(archive, gif, gif_size, flush);
         snprintf(name, sizeof name, "%sgrafico%d.%s.bmp", base, slot, mark);

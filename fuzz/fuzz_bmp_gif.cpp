@@ -12,17 +12,21 @@
 
 namespace {
 // A folder of the fuzzer's own for the two files of each input, gone when the fuzzer ends.
+// The name lives in a plain array: a static string would be destroyed before the clean-up runs.
+char nome_cartella[] = "/tmp/ftes-fuzz-XXXXXX";
+
 std::string cartella() {
-    static const std::string dir = [] {
-        char modello[] = "/tmp/ftes-fuzz-XXXXXX";
-        std::string d = std::string(mkdtemp(modello)) + "/";
+    static const bool fatta = [] {
+        if (mkdtemp(nome_cartella) == nullptr) std::abort();
         std::atexit([] {
-            for (const char* f : {"in.bmp", "out.gif"}) std::remove((cartella() + f).c_str());
-            ::rmdir(cartella().c_str());
+            for (const char* f : {"/in.bmp", "/out.gif"})
+                std::remove((std::string(nome_cartella) + f).c_str());
+            ::rmdir(nome_cartella);
         });
-        return d;
+        return true;
     }();
-    return dir;
+    (void)fatta;
+    return std::string(nome_cartella) + "/";
 }
 }  // namespace
 
