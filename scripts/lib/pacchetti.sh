@@ -36,7 +36,6 @@ ensure_packages() {
     [ -n "$ours" ] && "${as_root[@]}" rm -f "$policy"
     [ "$status" = 0 ] || return "$status"
     # What the new packages enabled, this script enabled: it is disabled again.
-    # What the new packages enabled, this script enabled: it is disabled again.
     local unit units
     command -v systemctl >/dev/null || return 0
     for p in "${missing[@]}"; do

@@ -3,7 +3,8 @@
 # The docs as written: the shell block of the README's install section, then the one of the
 # manual's STATION SET-UP, each run line by line as root on a fresh station of a machine without
 # the package. Each must end with --check saying "no problem found" as ionosonde and a first
-# run publishing six charts. Then --check as root on a web folder ionosonde cannot write, and
+# run publishing six charts. The README's metrics block follows its install (where
+# node_exporter's textfile folder is there): the run's metrics reach that folder. Then --check as root on a web folder ionosonde cannot write, and
 # the line of the live cron example, before and after the package is removed. Where systemd does
 # not run (a container), a stand-in for systemctl, in /usr/local/sbin for the while of the test,
 # starts a service as its unit says and enables units as systemctl does without systemd.
@@ -16,7 +17,8 @@ fail() { echo "docs as written: $*" >&2; exit 1; }
 # A machine that has any of these is an operator's: the test touches nothing of it. This comes
 # before anything is made, or undone on the way out.
 for p in /srv/ionosonde /var/www/html/ftes /var/lib/ftes-charts /etc/cron.d/ftes-charts \
-    /usr/local/sbin/systemctl /etc/systemd/system/ftes-charts.service.d; do
+    /usr/local/sbin/systemctl /etc/systemd/system/ftes-charts.service.d \
+    /var/lib/prometheus/node-exporter/ftes-charts.prom; do
     [ ! -e "$p" ] && [ ! -L "$p" ] || fail "$p is already here; this test needs a machine without it"
 done
 if dpkg-query -W -f='${Status}' ftes-charts 2>/dev/null | grep -q installed; then
@@ -29,7 +31,8 @@ work=$(mktemp -d)
 standin=""
 cleanup() {
     dpkg -P ftes-charts >/dev/null 2>&1 || true
-    rm -rf /srv/ionosonde /var/www/html/ftes "$work"
+    rm -rf /srv/ionosonde /var/www/html/ftes /etc/systemd/system/ftes-charts.service.d "$work"
+    rm -f /var/lib/prometheus/node-exporter/ftes-charts.prom
     [ -z "$standin" ] || rm -f /usr/local/sbin/systemctl
     for p in $made; do rmdir "$p" 2>/dev/null || true; done
 }
@@ -40,9 +43,10 @@ if [ ! -d /run/systemd/system ]; then
     cat >/usr/local/sbin/systemctl <<'SH'
 #!/bin/sh
 # A stand-in for systemctl where systemd does not run, made by documentazione.sh for the while
-# of its test: "start" runs a oneshot service as its unit says (User=, WorkingDirectory=, the
+# of its test: "daemon-reload" has nothing to do, "start" runs a oneshot service as its unit says (User=, WorkingDirectory=, the
 # last ExecStart=, drop-ins included) and gives its status; the rest goes to systemctl itself,
 # which enables units without a running systemd ("--now" then starts nothing).
+[ "$1" != daemon-reload ] || exit 0
 if [ "$1" = start ]; then
     files="/lib/systemd/system/$2 $(ls /etc/systemd/system/"$2".d/*.conf 2>/dev/null || true)"
     user=$(sed -n 's/^User=//p' $files | tail -n 1)
@@ -73,6 +77,7 @@ sys.stdout.write(text)
 PY
 }
 block "$readme" "run as written" >"$work/readme.sh"
+block "$readme" "the metrics: run as written" >"$work/metrics.sh"
 block "$manual" "; run as written" >"$work/manual.sh"
 grep -q "ftes-charts_${version}_amd64.deb" "$work/readme.sh" ||
     fail "the README installs another version than $version: $(head -n 1 "$work/readme.sh")"
@@ -99,6 +104,19 @@ cp "$deb" "$work/dist/ftes-charts_${version}_amd64.deb"
 (cd "$work" && bash -e readme.sh </dev/null) >"$work/readme.out" 2>&1 ||
     fail "the README's commands failed: $(tail -n 20 "$work/readme.out")"
 station_works "README" "$work/readme.out"
+
+textfile=/var/lib/prometheus/node-exporter
+if [ -d "$textfile" ]; then
+    echo "-- the README's metrics block, as written"
+    (cd "$work" && bash -e metrics.sh </dev/null) >"$work/metrics.out" 2>&1 ||
+        fail "the README's metrics commands failed: $(tail -n 20 "$work/metrics.out")"
+    [ "$(stat -c %U /var/lib/ftes-charts/ftes-charts.prom)" = ionosonde ] ||
+        fail "the run wrote no metrics of its own in /var/lib/ftes-charts"
+    grep -q '^ftes_charts_charts_published{station="ionosonde"} 6$' "$textfile/ftes-charts.prom" ||
+        fail "node_exporter's folder does not lead to the run's metrics: $(ls -l "$textfile")"
+else
+    echo "-- (no $textfile: the README's metrics block is not run)"
+fi
 
 echo "-- --check as root, of a web folder ionosonde cannot write"
 chown root:root /var/www/html/ftes
