@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace ftes {
 namespace {
 
@@ -40,6 +42,23 @@ TEST(ValuesTable, EachSoundingInTheOrderOfTheDayAndEachPassedHourWithoutOne) {
     const std::string vuoto = tabella_csv({}, previsione, 24);
     EXPECT_EQ(std::count(vuoto.begin(), vuoto.end(), '\n'), 25);
     EXPECT_TRUE(vuoto.ends_with("23:00,,no sounding,4.3\n"));
+}
+
+TEST(ValuesTable, EveryValueAndForecastAsOneDecimalOfMegahertz) {
+    // Whole tenths, the station's own, and what an odd column can give (a fraction, a sign),
+    // each as printf's "%.1f" writes the MHz.
+    for (const double decimi : {0.0, 5.0, 45.0, 100.0, 999.0, -5.0, -0.0, 1.3, 0.5, -12.75}) {
+        char atteso[32];
+        std::snprintf(atteso, sizeof atteso, "%.1f", decimi / 10.0);
+        ValoriPrevisione previsione{};
+        previsione[0] = static_cast<std::int16_t>(decimi);
+        char previsto[32];
+        std::snprintf(previsto, sizeof previsto, "%.1f", previsione[0] / 10.0);
+        EXPECT_EQ(tabella_csv({sondaggio(0, Osservazione::Tipo::valore, decimi)}, previsione, 0),
+                  "time_ut,ftes_mhz,state,forecast_mhz\n00:00," + std::string(atteso) + ",value," +
+                      previsto + "\n")
+            << decimi;
+    }
 }
 
 }  // namespace
