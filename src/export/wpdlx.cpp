@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "export/wpdlx.h"
 
-#include <gif_lib.h>
+#include <utility>
 
 #include "export/lettura_bmp.h"
 #include "platform/file_system.h"
@@ -14,48 +14,6 @@ namespace {
 platform::Error fallito(const std::string& percorso, const std::string& cosa,
                         const std::string& perche = {}) {
     return {percorso, perche.empty() ? cosa : cosa + " (" + perche + ")"};
-}
-
-int accoda(GifFileType* gif, const GifByteType* dati, int quanti) {
-    auto* out = static_cast<std::vector<unsigned char>*>(gif->UserData);
-    out->insert(out->end(), dati, dati + quanti);
-    return quanti;
-}
-
-// giflib's words for its error code.
-std::string parole_giflib(int codice) {
-    const char* testo = GifErrorString(codice);
-    return testo != nullptr ? testo : "giflib error " + std::to_string(codice);
-}
-
-// Encodes the indexed picture as a GIF held in memory, or says giflib's reason why not.
-platform::Result<> codifica(ImmagineIndicizzata& img, std::vector<unsigned char>& out) {
-    const int w = img.larghezza, h = img.altezza;
-    out.clear();
-    int errore = 0;
-    GifFileType* gif = EGifOpen(&out, accoda, &errore);
-    if (gif == nullptr) return platform::Error{{}, parole_giflib(errore)};
-    // The colour table of a GIF has a power of two entries; unused ones stay black.
-    int dimensione = 2;
-    while (dimensione < static_cast<int>(img.tavolozza.size())) dimensione *= 2;
-    ColorMapObject* mappa = GifMakeMapObject(dimensione, nullptr);
-    int codice = mappa == nullptr ? E_GIF_ERR_NOT_ENOUGH_MEM : 0;
-    if (codice == 0) {
-        for (std::size_t i = 0; i < img.tavolozza.size(); ++i) {
-            mappa->Colors[i] = {img.tavolozza[i].r, img.tavolozza[i].g, img.tavolozza[i].b};
-        }
-        if (EGifPutScreenDesc(gif, w, h, 8, 0, mappa) != GIF_OK ||
-            EGifPutImageDesc(gif, 0, 0, w, h, false, nullptr) != GIF_OK ||
-            // giflib takes the rows from the picture itself (it masks each index to the colour
-            // table's size, which leaves every one of them as it is).
-            EGifPutLine(gif, img.indici.data(), w * h) != GIF_OK) {
-            codice = gif->Error;
-        }
-    }
-    GifFreeMapObject(mappa);
-    if (EGifCloseFile(gif, &errore) != GIF_OK && codice == 0) codice = errore;
-    if (codice != 0) return platform::Error{{}, parole_giflib(codice)};
-    return {};
 }
 
 }  // namespace
@@ -77,10 +35,9 @@ platform::Result<platform::Placed> Wpdlx::salva_gif(const std::string& percorso,
                                                     platform::Durability durata) {
     if (immagine_.indici.empty()) return fallito(percorso, "no picture loaded");
     if (gif_.empty()) {
-        if (auto codificata = codifica(immagine_, gif_); !codificata) {
-            gif_.clear();
-            return fallito(percorso, "GIF encoding failed", codificata.error().text);
-        }
+        auto codificata = codifica_gif(immagine_, compressore_);
+        if (!codificata) return fallito(percorso, "GIF encoding failed", codificata.error().text);
+        gif_ = std::move(*codificata);
     }
     // Written beside the target and renamed over it once complete.
     auto file = platform::ReplacementFile::create(percorso, durata);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "export/codifica_gif.h"
 #include "export/tavolozza.h"
 #include "platform/file_system.h"
 
@@ -31,6 +32,7 @@ class Wpdlx {
     // The picture encoded as a GIF by the last salva_gif, reused while the picture stays the
     // same: the current and the archive chart are one encoding.
     std::vector<unsigned char> gif_;
+    CompressoreLzw compressore_;
 };
 
 }  // namespace ftes::esportazione

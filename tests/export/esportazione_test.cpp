@@ -15,14 +15,17 @@
 #include <csignal>
 #endif
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "canvas/bmp.h"
+#include "export/codifica_gif.h"
 #include "export/lettura_bmp.h"
 #include "export/nomi_file.h"
 #include "export/wpdlx.h"
 #include "support/cartella_temporanea.h"
 #include "support/gif.h"
+#include "support/giflib_riferimento.h"
 
 namespace ftes {
 namespace {
@@ -175,6 +178,55 @@ TEST(ImageComponent, KeepsTheExactColoursAndRefusesBadPictures) {
         ASSERT_FALSE(rifiutata) << nome;
         EXPECT_EQ(rifiutata.error().text, perche);
     }
+}
+
+// The component compresses the pixels itself: every picture is the GIF giflib writes when it
+// compresses them, byte for byte, whatever its palette (code sizes 2 to 8), its shape and its
+// indices (past the palette they count modulo its size, as in giflib). One compressor takes
+// them all in turn, as a run's component takes its charts: its tables, kept from one picture
+// to the next, hold nothing of the one before.
+TEST(GifEncoding, EveryPictureIsTheGifGiflibWritesFromItsPixels) {
+    std::uint32_t seme = 12345;
+    const auto caso = [&] { return (seme = seme * 1103515245U + 12345U) >> 16; };
+    struct Forma {
+        const char* cosa;
+        int w, h;
+        std::function<unsigned(int x, int y)> indice;
+    };
+    const Forma forme[] = {
+        {"one pixel", 1, 1, [](int, int) { return 1U; }},
+        {"one colour", 4000, 1, [](int, int) { return 0U; }},
+        {"noise, the table full many times", 257, 263, [&](int, int) { return caso(); }},
+        {"stripes", 286, 231, [](int x, int y) { return unsigned(x / 7 + y / 5); }},
+        {"a gradient", 512, 512, [](int x, int y) { return unsigned(x * y / 97); }},
+        {"a chart's few dots", 288, 231,
+         [](int x, int y) { return (x * 31 + y * 17) % 211 == 0 ? 2U
+                                   : x == 40                    ? 1U
+                                                                : 0U; }},
+    };
+    esportazione::CompressoreLzw compressore;
+    for (const int colori : {1, 2, 3, 4, 5, 8, 9, 16, 17, 33, 64, 65, 129, 256, 7, 2}) {
+        for (const Forma& f : forme) {
+            esportazione::ImmagineIndicizzata img{f.w, f.h, {}, {}};
+            for (int i = 0; i < colori; ++i) {
+                img.tavolozza.push_back({std::uint8_t(i), std::uint8_t(255 - i), 7});
+            }
+            for (int y = 0; y < f.h; ++y) {
+                for (int x = 0; x < f.w; ++x) img.indici.push_back(f.indice(x, y) % colori);
+            }
+            const auto gif = esportazione::codifica_gif(img, compressore);
+            ASSERT_TRUE(gif) << f.cosa;
+            ASSERT_EQ(*gif, test::gif_di_giflib(img)) << f.cosa << ", " << colori << " colours";
+            // The same indices past the palette.
+            for (auto& i : img.indici) i = static_cast<std::uint8_t>(caso());
+            ASSERT_EQ(*esportazione::codifica_gif(img, compressore), test::gif_di_giflib(img))
+                << f.cosa << ", indices past " << colori << " colours";
+        }
+    }
+    // One colour long enough for its runs to fill the table (about 8.4 million pixels).
+    esportazione::ImmagineIndicizzata lunga{3000, 3000, {{0, 0, 0}, {1, 1, 1}}, {}};
+    lunga.indici.assign(3000 * 3000, 1);
+    EXPECT_EQ(*esportazione::codifica_gif(lunga, compressore), test::gif_di_giflib(lunga));
 }
 
 TEST(BmpReading, TheCanvasBmpReadsLikeAnIndependentDecoderWithOnlyTheColoursItUses) {
