@@ -3,6 +3,8 @@
 
 #include <charconv>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "batch/tabelle.h"
 #include "export/nomi_file.h"
@@ -130,17 +132,30 @@ GiorniMostrati giorni_mostrati(std::string_view testo) {
 std::string testo_manifesto(std::string_view generato, std::string_view versione,
                             std::string_view stazione, std::chrono::year_month_day oggi,
                             const EsitoCorsa& esito, const GiorniMostrati& prima) {
-    std::string testo = "{\n  \"generated\": " + stringa(generato) +
-                        ",\n  \"version\": " + stringa(versione) +
-                        ",\n  \"station\": " + stringa(stazione) +
-                        ",\n  \"today\": " + stringa(testo_iso(oggi)) + ",\n  \"charts\": [\n";
-    for (std::size_t i = 0; i < esito.figure.size(); ++i) {
-        const EsitoFigura& f = esito.figure[i];
+    // The charts' entries first, then the text in one piece of the size they make: a manifest
+    // of six full days is some 64 KB, and is never held twice.
+    std::vector<std::string> voci;
+    voci.reserve(esito.figure.size());
+    for (const EsitoFigura& f : esito.figure) {
         const std::size_t slot = static_cast<std::size_t>(f.slot - 1);
-        testo += figura(f, slot < prima.size() ? prima[slot] : std::nullopt) +
-                 (i + 1 < esito.figure.size() ? ",\n" : "\n");
+        voci.push_back(figura(f, slot < prima.size() ? prima[slot] : std::nullopt));
     }
-    return testo + "  ]\n}\n";
+    const std::string testa =
+        "{\n  \"generated\": " + stringa(generato) + ",\n  \"version\": " + stringa(versione) +
+        ",\n  \"station\": " + stringa(stazione) + ",\n  \"today\": " + stringa(testo_iso(oggi)) +
+        ",\n  \"charts\": [\n";
+    constexpr std::string_view coda = "  ]\n}\n";
+    std::size_t dimensione = testa.size() + coda.size();
+    for (const std::string& v : voci) dimensione += v.size() + 2;
+    std::string testo;
+    testo.reserve(dimensione);
+    testo += testa;
+    for (std::size_t i = 0; i < voci.size(); ++i) {
+        testo += voci[i];
+        testo += i + 1 < voci.size() ? ",\n" : "\n";
+    }
+    testo += coda;
+    return testo;
 }
 
 platform::Result<std::optional<platform::Note>> scrivi_manifesto(const std::string& percorso_figure,
