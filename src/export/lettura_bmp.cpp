@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace ftes::esportazione {
 
@@ -25,8 +26,9 @@ platform::Error non_bmp(const char* perche) {
 
 }  // namespace
 
-platform::Result<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std::size_t dimensione,
-                                                  int max_lato) {
+platform::Result<ImmagineIndicizzata> leggi_bmp_8(std::vector<unsigned char> file, int max_lato) {
+    const unsigned char* dati = file.data();
+    const std::size_t dimensione = file.size();
     if (dimensione < intestazioni || dati[0] != 'B' || dati[1] != 'M') {
         return non_bmp("no BMP signature and headers");
     }
@@ -54,25 +56,36 @@ platform::Result<ImmagineIndicizzata> leggi_bmp_8(const unsigned char* dati, std
     if (inizio_pixel > dimensione || (dimensione - inizio_pixel) / riga < h) {
         return non_bmp("its pixels run past the end of the file");
     }
-
-    ImmagineIndicizzata img{larghezza, static_cast<int>(altezza), {}, {}};
-    img.indici.resize(w * h);
-    // The rows top to bottom, noting which palette entries the pixels use.
-    std::array<bool, 256> usato{};
-    for (std::size_t r = 0; r < h; ++r) {
-        const unsigned char* sorgente = dati + inizio_pixel + (dall_alto ? r : h - 1 - r) * riga;
-        std::memcpy(img.indici.data() + r * w, sorgente, w);
+    // The palette, before the pixels are moved over it.
+    std::array<canvas::Rgb, 256> voci{};
+    for (std::size_t i = 0; i < colori; ++i) {
+        const unsigned char* q = dati + intestazioni + 4 * i;
+        voci[i] = {q[2], q[1], q[0]};
     }
+
+    // The picture is made in the file's own memory: each row moved down to the start without
+    // its padding (never onto a row not moved yet), then, for a BMP stored bottom row first,
+    // the rows put top to bottom.
+    unsigned char* pixel = file.data();
+    for (std::size_t r = 0; r < h; ++r)
+        std::memmove(pixel + r * w, dati + inizio_pixel + r * riga, w);
+    if (!dall_alto) {
+        for (std::size_t r = 0; r < h / 2; ++r) {
+            std::swap_ranges(pixel + r * w, pixel + (r + 1) * w, pixel + (h - 1 - r) * w);
+        }
+    }
+    file.resize(w * h);
+    ImmagineIndicizzata img{larghezza, static_cast<int>(altezza), {}, std::move(file)};
+    // The palette entries the pixels use.
+    std::array<bool, 256> usato{};
     for (const std::uint8_t i : img.indici) usato[i] = true;
     // The used entries in the palette's order, each colour once.
     std::array<std::uint8_t, 256> mappa{};
     bool identica = true;
-    const unsigned char* tavolozza = dati + intestazioni;
     for (std::size_t i = 0; i < usato.size(); ++i) {
         if (!usato[i]) continue;
         if (i >= colori) return non_bmp("its pixels point past its palette");
-        const unsigned char* q = tavolozza + 4 * i;
-        const canvas::Rgb colore{q[2], q[1], q[0]};
+        const canvas::Rgb colore = voci[i];
         const auto gia = std::find(img.tavolozza.begin(), img.tavolozza.end(), colore);
         mappa[i] = static_cast<std::uint8_t>(gia - img.tavolozza.begin());
         if (gia == img.tavolozza.end()) img.tavolozza.push_back(colore);

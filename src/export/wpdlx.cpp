@@ -22,10 +22,10 @@ platform::Result<> Wpdlx::carica_bmp(const std::string& percorso) {
     chiudi_immagine();
     // The largest BMP the component takes: max_side squared at 32 bits, plus headers.
     constexpr std::size_t max_bytes = std::size_t{max_side} * max_side * 4 + 4096;
-    const auto file = platform::read_whole_file(percorso, max_bytes);
+    auto file = platform::read_whole_file(percorso, max_bytes);
     if (!file) return fallito(percorso, "BMP cannot be read", file.error().text);
     // The only BMP a run hands over is the chart canvas's own.
-    auto img = leggi_bmp_8(file->data(), file->size(), max_side);
+    auto img = leggi_bmp_8(std::move(*file), max_side);
     if (!img) return fallito(percorso, "BMP cannot be read", img.error().text);
     immagine_ = std::move(*img);
     return {};

@@ -251,7 +251,7 @@ TEST(BmpReading, TheCanvasBmpReadsLikeAnIndependentDecoderWithOnlyTheColoursItUs
                 capovolta[22] = 0xF9, capovolta[23] = capovolta[24] = capovolta[25] = 0xFF;  // -7
                 bmp = capovolta;
             }
-            const auto img = esportazione::leggi_bmp_8(bmp.data(), bmp.size(), 4096);
+            const auto img = esportazione::leggi_bmp_8(bmp, 4096);
             ASSERT_TRUE(img) << w;
             int sw = 0, sh = 0, n = 0;
             stbi_uc* px =
@@ -277,7 +277,7 @@ TEST(BmpReading, TheCanvasBmpReadsLikeAnIndependentDecoderWithOnlyTheColoursItUs
     auto guasta = [&](std::size_t at, unsigned char v) {
         auto b = buona;
         b[at] = v;
-        return static_cast<bool>(esportazione::leggi_bmp_8(b.data(), b.size(), 4096));
+        return static_cast<bool>(esportazione::leggi_bmp_8(b, 4096));
     };
     EXPECT_TRUE(guasta(46, 2));      // the palette as it is
     EXPECT_FALSE(guasta(0, 'X'));    // signature
@@ -288,8 +288,8 @@ TEST(BmpReading, TheCanvasBmpReadsLikeAnIndependentDecoderWithOnlyTheColoursItUs
     EXPECT_FALSE(guasta(10, 0xF0));  // pixel data beyond the end
     EXPECT_FALSE(guasta(46, 1));     // pixels pointing past a palette of one colour
     EXPECT_FALSE(guasta(47, 1));     // a palette of more than 256 colours
-    EXPECT_FALSE(esportazione::leggi_bmp_8(buona.data(), buona.size() - 1, 4096));
-    EXPECT_FALSE(esportazione::leggi_bmp_8(buona.data(), buona.size(), 3));
+    EXPECT_FALSE(esportazione::leggi_bmp_8({buona.begin(), buona.end() - 1}, 4096));
+    EXPECT_FALSE(esportazione::leggi_bmp_8(buona, 3));
 }
 
 TEST(ExportNames, CurrentArchiveAndTemporaryNames) {
