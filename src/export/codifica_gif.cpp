@@ -97,22 +97,19 @@ class Lzw {
           fine_(colori_ + 1),
           primo_libero_(colori_ + 2),
           minima_(codice_minimo + 1),
-          seguiti_(tabelle.seguiti),
-          posti_(tabelle.posti),
           serie_(tabelle.serie) {
-        // The tables are left empty by the picture before, whatever its colours.
-        if (seguiti_.size() < std::size_t{codice_massimo + 1} * colori_) {
-            seguiti_.assign(std::size_t{codice_massimo + 1} * colori_, 0);
+        // Whatever the picture before left in the table is cleared row by row as its codes
+        // are given again.
+        const std::size_t voci = std::size_t{codice_massimo + 1} * colori_;
+        if (tabelle.dimensione < voci) {
+            tabelle.seguiti = std::make_unique_for_overwrite<std::uint16_t[]>(voci);
+            tabelle.dimensione = voci;
         }
-        posti_.resize(codice_massimo + 1);
+        seguiti_ = tabelle.seguiti.get();
         if (serie_.size() < colori_) serie_.resize(colori_);
         ricomincia();
         scrivi(cancella_);
     }
-    Lzw(const Lzw&) = delete;
-    Lzw& operator=(const Lzw&) = delete;
-    // The table is left empty for the next picture, even one cut short.
-    ~Lzw() { dimentica(); }
 
     void comprimi(const std::uint8_t* indici, std::size_t quanti) {
         if (quanti == 0) {
@@ -123,14 +120,13 @@ class Lzw {
         const unsigned maschera = colori_ - 1;
         const std::uint8_t* const fine = indici + quanti;
         Tratto tratto = salta_serie({indici + 1, indici[0] & maschera}, fine);
-        while ((tratto = segui(seguiti_.data(), minima_ - 1, maschera, tratto, fine)).p != fine) {
+        while ((tratto = segui(seguiti_, minima_ - 1, maschera, tratto, fine)).p != fine) {
             // A string the table does not know yet: its prefix is written out, and it gets the
             // next free code, unless that would be the largest.
             const unsigned indice = *tratto.p & maschera;
             scrivi(tratto.codice);
             if (libero_ >= codice_massimo) {
                 scrivi(cancella_);
-                dimentica();
                 ricomincia();
             } else {
                 aggiungi(tratto.codice, indice);
@@ -147,10 +143,14 @@ class Lzw {
         bit_.scrivi(codice, larghezza_);
         if (libero_ >= limite_) limite_ = 1U << ++larghezza_;
     }
+    // The strings that begin with the code: none yet.
+    void svuota_riga(unsigned codice) {
+        std::fill_n(seguiti_ + (std::size_t{codice} << (minima_ - 1)), colori_, std::uint16_t{0});
+    }
     void aggiungi(unsigned prefisso, unsigned indice) {
-        const std::size_t posto = std::size_t{prefisso} << (minima_ - 1) | indice;
-        seguiti_[posto] = static_cast<std::uint16_t>(libero_);
-        posti_[libero_] = static_cast<std::uint32_t>(posto);
+        seguiti_[std::size_t{prefisso} << (minima_ - 1) | indice] =
+            static_cast<std::uint16_t>(libero_);
+        svuota_riga(libero_);
         // The longest run of the index, one longer.
         if (std::vector<std::uint16_t>& serie = serie_[indice]; serie.back() == prefisso) {
             serie.push_back(static_cast<std::uint16_t>(libero_));
@@ -169,19 +169,16 @@ class Lzw {
         libero_ = primo_libero_;
         larghezza_ = minima_;
         limite_ = 1U << larghezza_;
-        for (unsigned i = 0; i < colori_; ++i) serie_[i].assign(1, static_cast<std::uint16_t>(i));
-    }
-    // Only the entries given since the last start are cleared, far fewer than the table's
-    // (a million for 256 colours).
-    void dimentica() {
-        for (unsigned c = primo_libero_; c < libero_; ++c) seguiti_[posti_[c]] = 0;
+        for (unsigned i = 0; i < colori_; ++i) {
+            svuota_riga(i);
+            serie_[i].assign(1, static_cast<std::uint16_t>(i));
+        }
     }
 
     Bit bit_;
     const unsigned colori_, cancella_, fine_, primo_libero_;
     const int minima_;
-    std::vector<std::uint16_t>& seguiti_;
-    std::vector<std::uint32_t>& posti_;
+    std::uint16_t* seguiti_ = nullptr;
     std::vector<std::vector<std::uint16_t>>& serie_;
     unsigned libero_ = 0, limite_ = 0;
     int larghezza_ = 0;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "export/tavolozza.h"
@@ -14,17 +15,18 @@
 namespace ftes::esportazione {
 
 // The tables of the compression: the code of each string by its prefix's code and its last
-// index (0 for none: no string has code 0, which is an index's own), where each code given
-// sits in that table, and for each index the codes of its runs by length (the index itself,
-// then two of it, ...).
+// index (0 for none: no string has code 0, which is an index's own), a row of them for each
+// code, and for each index the codes of its runs by length (the index itself, then two of it,
+// ...). A row is cleared when its code is given, so only the rows of the codes a picture gives
+// are ever touched.
 struct TabelleLzw {
-    std::vector<std::uint16_t> seguiti;
-    std::vector<std::uint32_t> posti;
+    std::unique_ptr<std::uint16_t[]> seguiti;
+    std::size_t dimensione = 0;
     std::vector<std::vector<std::uint16_t>> serie;
 };
 
-// Compresses pictures into a GIF's LZW codes. Its tables are kept, empty, from one picture to
-// the next: a run's charts take that memory, and its pages, once.
+// Compresses pictures into a GIF's LZW codes. Its tables are kept from one picture to the next:
+// a run's charts take that memory, and its pages, once.
 class CompressoreLzw {
   public:
     // The LZW image data of a GIF for the indices: its sub-blocks, each of at most 255 bytes
