@@ -197,6 +197,9 @@ std::string parole_giflib(int codice) {
 }
 
 // The compressed sub-blocks handed to giflib as they are, then the empty block that ends them.
+// giflib's image descriptor has written the minimum code size before them; the clear code its
+// own compressor would have begun with (and left unwritten in its buffer) is the first code of
+// the blocks.
 bool scrivi_blocchi(GifFileType* gif, int codice_minimo,
                     const std::vector<unsigned char>& blocchi) {
     for (std::size_t i = 0; i < blocchi.size(); i += std::size_t{blocchi[i]} + 1) {

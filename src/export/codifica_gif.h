@@ -40,8 +40,9 @@ class CompressoreLzw {
     TabelleLzw tabelle_;
 };
 
-// The picture as a GIF (one image, not interlaced, its palette as the global colour table), or
-// giflib's reason why not (its path left empty, for the caller to name).
+// The picture (its indices, width times height of them) as a GIF (one image, not interlaced,
+// its palette as the global colour table), or giflib's reason why not (its path left empty,
+// for the caller to name).
 platform::Result<std::vector<unsigned char>> codifica_gif(const ImmagineIndicizzata& img,
                                                           CompressoreLzw& compressore);
 
