@@ -32,6 +32,7 @@ class Wpdlx {
     // The picture encoded as a GIF by the last salva_gif, reused while the picture stays the
     // same: the current and the archive chart are one encoding.
     std::vector<unsigned char> gif_;
+    // The compression's tables, kept for the next chart.
     CompressoreLzw compressore_;
 };
 

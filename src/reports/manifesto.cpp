@@ -132,8 +132,8 @@ GiorniMostrati giorni_mostrati(std::string_view testo) {
 std::string testo_manifesto(std::string_view generato, std::string_view versione,
                             std::string_view stazione, std::chrono::year_month_day oggi,
                             const EsitoCorsa& esito, const GiorniMostrati& prima) {
-    // The charts' entries first, then the text in one piece of the size they make: a manifest
-    // of six full days is some 64 KB, and is never held twice.
+    // The charts' entries first, then the text made once at the size they add up to: a manifest
+    // of six full days is some 64 KB, and is not copied over again as it grows.
     std::vector<std::string> voci;
     voci.reserve(esito.figure.size());
     for (const EsitoFigura& f : esito.figure) {
